@@ -1,0 +1,4 @@
+#pragma once
+
+// The process-wide objects of the console, constructed before main() in the
+// order of their definitions in ProcessObjects.cpp and alive until exit.

@@ -1,0 +1,17 @@
+#!/bin/sh
+# Runs one test binary in a fresh simulated root with the fake tools first on
+# PATH, so that nothing it starts can reach the real board tools or files.
+set -u
+tools=${ZUM_SIM_TOOLS:?ZUM_SIM_TOOLS must name the fake tool folder}
+root=$(mktemp -d "${TMPDIR:-/tmp}/zumtest.XXXXXX") || exit 1
+export ZUM_ROOT="$root"
+export PATH="$tools:$PATH"
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+"$@"
+status=$?
+if [ "$status" -eq 0 ] && [ -z "${ZUM_KEEP_ROOT:-}" ]; then
+    rm -rf "$root"
+else
+    echo "simulated root kept at $root" >&2
+fi
+exit "$status"
