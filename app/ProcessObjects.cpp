@@ -2,3 +2,7 @@
 
 // The resource bundle is compiled into the executable and registers itself
 // first; the board, serial and input objects follow here in this order.
+
+Control boardControl;
+
+InputThread inputMonitor;

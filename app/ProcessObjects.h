@@ -2,3 +2,9 @@
 
 // The process-wide objects of the console, constructed before main() in the
 // order of their definitions in ProcessObjects.cpp and alive until exit.
+
+#include "Control.h"
+#include "InputThread.h"
+
+extern Control boardControl;
+extern InputThread inputMonitor;

@@ -1,0 +1,246 @@
+#include "InputThread.h"
+
+#include "Globals.h"
+#include "Platform.h"
+
+#include <QDebug>
+#include <QFile>
+
+#include <cmath>
+
+namespace {
+
+const char *const adcChannelDir =
+    "/sys/devices/platform/soc/2100000.aips-bus/21a0000.i2c/i2c-0/0-0014/iio:device1/in_voltage";
+
+constexpr float kUnreadable = -9999.0f;
+constexpr float kOutOfRangeOffset = 9999.0f;
+constexpr float kNozzleOffset = 4.0f;
+
+enum Channel { PiezoTempChannel = 2, NozzleTempChannel = 5, BoostTempChannel = 7, AmpTempChannel = 9 };
+
+// Raw count of a channel, or false when its file cannot be opened. Text that
+// is not a number reads as 0 counts.
+bool readCounts(int channel, float *counts)
+{
+    QFile file(platform::sysPath(InputThread::channelPath(channel)));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bool ok = false;
+    const float value = file.readAll().trimmed().toFloat(&ok);
+    *counts = ok ? value : 0.0f;
+    return true;
+}
+
+// Thermistor curve shared by the nozzle and boost supply sensors.
+float thermistor(float ohms)
+{
+    const float ln = float(std::log(double(ohms)));
+    const float scaled = float(286.63 - 28.47 * double(ln));
+    return scaled + 1.0f;
+}
+
+} // namespace
+
+InputThread::InputThread(QObject *parent)
+    : QThread(parent)
+{
+    heaterisON.store(0);
+}
+
+InputThread::~InputThread()
+{
+    // run() sets the flag on entry, so keep clearing it until the loop is gone.
+    do {
+        running.store(false);
+    } while (!wait(50));
+}
+
+QString InputThread::channelPath(int channel)
+{
+    return QLatin1String(adcChannelDir) + QString::number(channel) + QStringLiteral("_raw");
+}
+
+float InputThread::countsToVolts(float counts)
+{
+    const float k = 2.5f / 65535.0f;
+    return counts * k;
+}
+
+float InputThread::piezoTempFromCounts(float counts)
+{
+    return float((double(countsToVolts(counts)) - 0.319) * 85.951);
+}
+
+float InputThread::ampTempFromCounts(float counts)
+{
+    return float((2.127 - double(countsToVolts(counts))) * 92.42);
+}
+
+float InputThread::nozzleTempFromCounts(float counts)
+{
+    const float v = countsToVolts(counts);
+    return thermistor((2550.0f - 510.0f * v) / v);
+}
+
+float InputThread::boostTempFromCounts(float counts)
+{
+    const float v = countsToVolts(counts);
+    return thermistor((5000.0f - 1000.0f * v) / v);
+}
+
+void InputThread::clearShutdownRequestor()
+{
+    requestor.store(NoRequestor);
+}
+
+void InputThread::setNozzleControl(bool state)
+{
+    nozzleOn.store(state);
+}
+
+void InputThread::stopInputThread()
+{
+    running.store(false);
+}
+
+void InputThread::run()
+{
+    running.store(true);
+    while (running.load())
+        refreshInputs();
+}
+
+void InputThread::pause()
+{
+    const int ms = readPauseMs.load();
+    if (ms > 0)
+        QThread::msleep(ms);
+}
+
+void InputThread::refreshInputs()
+{
+    pT = readPiezoTemp();
+    pause();
+    nT = readNozzleTemp() - kNozzleOffset;
+    pause();
+    pcbT = readAmpTemp();
+    pause();
+    aT = readBoostTemp();
+    pause();
+
+    // The voltages and currents are not measured: each turns from "unknown"
+    // to 0 on its own cycle, so the screen fills in one value at a time.
+    switch (rotationStep) {
+    case 1: pV = 0; rotationStep = 2; break;
+    case 2: pC = 0; rotationStep = 3; break;
+    case 3: pcbV = 0; rotationStep = 4; break;
+    case 4: aV = 0; rotationStep = 5; break;
+    default: rotationStep = 1; break;
+    }
+
+    emit inputValues(pT, pV, pC, pcbT, pcbV, aT, aV, nT);
+}
+
+bool InputThread::request(Requestor code, const char *name)
+{
+    // Only one input may hold the shutdown; the GUI thread may clear it at any time.
+    int expected = NoRequestor;
+    if (!requestor.compare_exchange_strong(expected, code))
+        return false;
+    emit callForShutDown(QLatin1String(name), true);
+    return true;
+}
+
+void InputThread::release(Requestor code, const char *name)
+{
+    int expected = code;
+    if (requestor.compare_exchange_strong(expected, NoRequestor))
+        emit callForShutDown(QLatin1String(name), false);
+}
+
+float InputThread::readPiezoTemp()
+{
+    float counts = 0;
+    if (!readCounts(PiezoTempChannel, &counts))
+        return kUnreadable;
+    const float t = piezoTempFromCounts(counts);
+
+    if (t > 85.0f || t <= 0.0f) {
+        if (!piezoExceeded) {
+            piezoExceeded = true;
+            emit piezoTempExceeded(true);
+        }
+        int expected = NoRequestor;
+        if (requestor.compare_exchange_strong(expected, PiezoTempRequestor)) {
+            qDebug().noquote() << QStringLiteral("callForShutDown: PIEZO_TEMP.  temp:  ") + QString::number(t);
+            emit callForShutDown(QStringLiteral("PIEZO_TEMP"), true);
+            piezoFault = true;
+            emit piezoTempFault(true);
+        }
+        return t + kOutOfRangeOffset;
+    }
+
+    if (piezoExceeded) {
+        piezoExceeded = false;
+        emit piezoTempExceeded(false);
+    }
+    if (t < 80.0f)
+        release(PiezoTempRequestor, "PIEZO_TEMP");
+    if (t > 40.0f && !piezoFault) {
+        piezoFault = true;
+        emit piezoTempFault(true);
+    }
+    if (t < 38.0f && piezoFault) {
+        piezoFault = false;
+        emit piezoTempFault(false);
+    }
+    return t;
+}
+
+float InputThread::readNozzleTemp()
+{
+    float counts = 0;
+    if (!readCounts(NozzleTempChannel, &counts))
+        return kUnreadable;
+    const float t = nozzleTempFromCounts(counts);
+    if (std::isnan(t))
+        return kOutOfRangeOffset;
+    if (t < 5.0f) {
+        // A cold nozzle only matters while the heater is meant to be on.
+        if (nozzleOn.load())
+            request(NozzleTempRequestor, "NOZZLE_TEMP");
+        return t + kOutOfRangeOffset;
+    }
+    return t;
+}
+
+float InputThread::readAmpTemp()
+{
+    float counts = 0;
+    if (!readCounts(AmpTempChannel, &counts))
+        return kUnreadable;
+    const float t = ampTempFromCounts(counts);
+    if (t > 90.0f || t <= 0.0f) {
+        request(AmpTempRequestor, "AMP_TEMP");
+        return t + kOutOfRangeOffset;
+    }
+    if (t < 85.0f)
+        release(AmpTempRequestor, "AMP_TEMP");
+    return t;
+}
+
+float InputThread::readBoostTemp()
+{
+    float counts = 0;
+    if (!readCounts(BoostTempChannel, &counts))
+        return kUnreadable;
+    const float t = boostTempFromCounts(counts);
+    if (t > 85.0f || t <= 0.0f) {
+        request(BoostSupplyTempRequestor, "BOOST_SUPPLY_TEMP");
+        return t + kOutOfRangeOffset;
+    }
+    if (t < 80.0f)
+        release(BoostSupplyTempRequestor, "BOOST_SUPPLY_TEMP");
+    return t;
+}

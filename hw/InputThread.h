@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+
+// Samples the board's analogue temperature inputs on a thread of its own,
+// converts them to degrees Celsius, reports them every cycle and raises or
+// releases controller shutdown requests on limit crossings. Only one input
+// holds a shutdown request at a time.
+class InputThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    // Who currently holds the shutdown request.
+    enum Requestor {
+        NoRequestor = 0,
+        PiezoTempRequestor = 1,
+        BoostSupplyTempRequestor = 2,
+        SupplyVoltageRequestor = 3,
+        AmpTempRequestor = 4,
+        NozzleTempRequestor = 5,
+    };
+
+    explicit InputThread(QObject *parent = nullptr);
+    // Stops and joins the loop so that a running thread is never destroyed.
+    ~InputThread() override;
+
+    void clearShutdownRequestor();
+    int shutdownRequestor() const { return requestor.load(); }
+    bool nozzleControl() const { return nozzleOn.load(); }
+    bool isRunningFlag() const { return running.load(); }
+
+    // Pause after each channel read, in milliseconds (5 on the board; tests may shorten it).
+    void setReadPauseMs(int ms) { readPauseMs.store(ms); }
+
+    // Single-step conversions of raw ADC counts to degrees Celsius.
+    static float countsToVolts(float counts);
+    static float piezoTempFromCounts(float counts);
+    static float nozzleTempFromCounts(float counts);
+    static float ampTempFromCounts(float counts);
+    static float boostTempFromCounts(float counts);
+
+    static QString channelPath(int channel);
+
+signals:
+    void inputValues(float pT, float pV, float pC, float pcbT, float pcbV, float aT, float aV, float nT);
+    void piezoTempFault(bool state);
+    void callForShutDown(QString input, bool state);
+    void piezoTempExceeded(bool exceeded);
+    void nozzleTempReachedTarget(bool reached);
+
+public slots:
+    void refreshInputs();
+    void setNozzleControl(bool state);
+    void stopInputThread();
+
+protected:
+    void run() override;
+
+private:
+    float readPiezoTemp();
+    float readNozzleTemp();
+    float readAmpTemp();
+    float readBoostTemp();
+    void pause();
+    bool request(Requestor code, const char *name);
+    void release(Requestor code, const char *name);
+
+    std::atomic<bool> running{true};
+    int rotationStep = 1;
+    float pT = -9999;
+    float pV = -9999;
+    float pC = -9999;
+    float aT = -9999;
+    float aV = -9999;
+    float pcbT = -9999;
+    float pcbV = -9999;
+    float nT = -9999;
+    std::atomic<bool> nozzleOn{false};
+    bool piezoFault = false;
+    std::atomic<int> requestor{NoRequestor};
+    bool piezoExceeded = false;
+    std::atomic<int> readPauseMs{5};
+};
