@@ -1,5 +1,7 @@
 #include "MemoryOp.h"
 
+#include "Platform.h"
+
 #include <QDebug>
 #include <QMutex>
 #include <QSaveFile>
@@ -100,6 +102,6 @@ void MemoryOp::run()
         const QString name = entry.left(cut);
         const QString contents = entry.mid(cut + int(qstrlen(separator)));
         pause(writePauseMs);
-        writeFileAtomically(name, contents);
+        writeFileAtomically(platform::sysPath(name), contents);
     }
 }

@@ -7,6 +7,7 @@ root=$(mktemp -d "${TMPDIR:-/tmp}/zumtest.XXXXXX") || exit 1
 export ZUM_ROOT="$root"
 export PATH="$tools:$PATH"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+export QT_QUICK_BACKEND="${QT_QUICK_BACKEND:-software}"
 "$@"
 status=$?
 if [ "$status" -eq 0 ] && [ -z "${ZUM_KEEP_ROOT:-}" ]; then

@@ -1,0 +1,60 @@
+#!/bin/sh
+# Builds the console and runs it against a fresh simulated board root:
+# fake tools first on PATH, ZUM_ROOT set, board code active (ZUM_CPU_ARCH=arm).
+# With a display it opens a window; without one it runs under Xvfb and saves a
+# screenshot every few seconds. Runs until interrupted, then stops everything.
+# Usage: scripts/run.sh [extra console options...]
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZUM_BUILD_DIR:-$here/build}
+"$here/scripts/build.sh" "$build"
+
+root=$(mktemp -d "${TMPDIR:-/tmp}/zumdemo.XXXXXX")
+export ZUM_ROOT="$root"
+export ZUM_CPU_ARCH=arm
+export PATH="$here/sim/tools:$PATH"
+logs="$root/logs"
+mkdir -p "$logs"
+
+pids=""
+cleanup() {
+    trap - INT TERM EXIT
+    for pid in $pids; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    echo "demo stopped; the simulated root stays at $root"
+}
+trap cleanup EXIT
+trap 'exit 0' INT TERM
+
+"$build/sim/zumsim" --root "$root" >"$logs/zumsim.log" 2>&1 &
+pids="$pids $!"
+sleep 1
+
+if [ -z "${DISPLAY:-}" ]; then
+    display=:$((90 + $$ % 100))
+    Xvfb "$display" -screen 0 800x480x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
+    pids="$pids $!"
+    export DISPLAY="$display"
+    export QT_QUICK_BACKEND=software
+    sleep 1
+    shot="$root/screenshot.png"
+    (
+        while sleep 3; do
+            import -display "$display" -window root -crop 480x272+0+0 "$shot.tmp.png" 2>/dev/null \
+                && mv "$shot.tmp.png" "$shot"
+        done
+    ) &
+    pids="$pids $!"
+    echo "no display: running under Xvfb $display, screenshot every 3 s in $shot"
+fi
+export QT_QPA_PLATFORM=xcb
+
+echo "simulated root:  $root"
+echo "console log:     $logs/console.log"
+echo "simulator log:   $logs/zumsim.log (traffic and tool calls under $root/sim)"
+echo "press Ctrl-C to stop"
+
+"$build/app/zumvalvecontroller" "$@" >"$logs/console.log" 2>&1 &
+console=$!
+pids="$console $pids"
+wait "$console" || true
