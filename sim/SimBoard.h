@@ -103,6 +103,8 @@ public:
     void send(const QByteArray &bytes);
 
 private:
+    void loop();
+
     struct Private;
     std::unique_ptr<Private> d;
 };
