@@ -1,6 +1,7 @@
 // zumsim: stands in for everything outside the console during the demo.
 // Builds a simulated board root, starts the simulated pieces and runs until
 // interrupted.
+#include "SimBoard.h"
 #include "SimRoot.h"
 
 #include <QCommandLineParser>
@@ -32,6 +33,8 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     const QCommandLineOption rootOption("root", "Simulated board root to build and use", "dir");
     parser.addOption(rootOption);
+    const QCommandLineOption noBoardOption("no-board", "Do not start the simulated valve driver board");
+    parser.addOption(noBoardOption);
     parser.process(app);
 
     const QString root = QDir(parser.value(rootOption)).absolutePath();
@@ -46,6 +49,17 @@ int main(int argc, char *argv[])
     out << "zumsim: fake tool calls in " << root << "/sim/calls.log\n";
     out.flush();
 
+    sim::SimBoard board(root);
+    if (!parser.isSet(noBoardOption)) {
+        if (!board.start()) {
+            QTextStream(stderr) << "zumsim: driver board failed: " << board.errorString() << "\n";
+            return 1;
+        }
+        out << "zumsim: driver board on " << board.linkPath() << " -> " << board.slavePath() << "\n";
+        out << "zumsim: driver board traffic in " << board.logPath() << "\n";
+        out.flush();
+    }
+
     if (::pipe(signalPipe) != 0)
         return 1;
     std::signal(SIGINT, onSignal);
@@ -54,6 +68,7 @@ int main(int argc, char *argv[])
     QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
 
     const int status = app.exec();
+    board.stop();
     out << "zumsim: stopped\n";
     return status;
 }
