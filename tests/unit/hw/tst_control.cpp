@@ -1,0 +1,330 @@
+#include "HwTestSupport.h"
+
+#include "Control.h"
+#include "Globals.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+
+const QByteArray kUntouched = "7\n";
+
+struct PinRow {
+    const char *name;
+    int gpio;
+    const char *direction;
+    const char *level; // nullptr: configured only
+};
+
+const PinRow kPinMap[] = {
+    {"Pin144", 114, "out", "1\n"},   {"Pin497", 497, "out", "0\n"},   {"Pin498", 498, "out", "0\n"},
+    {"Pin499", 499, "out", "1\n"},   {"Pin505", 505, "out", "1\n"},   {"Pin508", 508, "out", "0\n"},
+    {"Pin506", 506, "out", "0\n"},   {"Pin507", 507, "out", "0\n"},   {"FootSwitch", 41, "in", nullptr},
+    {"M1_nFAULT", 133, "in", nullptr}, {"M1_MODE2", 120, "out", nullptr}, {"M2_nFAULT", 137, "in", nullptr},
+    {"M2_nSLEEP", 12, "out", nullptr}, {"M2_MODE2", 10, "out", nullptr},
+};
+
+} // namespace
+
+class TestControl : public QObject
+{
+    Q_OBJECT
+
+private:
+    sim::SimSysfs fs{testroot::root()};
+
+    // Marks every line so that any write by the console shows.
+    void markLines()
+    {
+        for (const PinRow &pin : kPinMap) {
+            testroot::writeFile(QString("/sys/class/gpio/gpio%1/value").arg(pin.gpio), kUntouched);
+            testroot::writeFile(QString("/sys/class/gpio/gpio%1/direction").arg(pin.gpio), "none\n");
+        }
+    }
+
+    QStringList logRecords()
+    {
+        return QString::fromLatin1(testroot::readFile(Control::debugLogPath)).split('\n', Qt::SkipEmptyParts);
+    }
+
+private slots:
+    void init()
+    {
+        fs = freshSysfs();
+        cDebug = 0;
+        QFile::remove(testroot::path(Control::debugLogPath));
+    }
+
+    void cleanup() { cDebug = 0; }
+
+    void boardInitSetsPinMap()
+    {
+        markLines();
+        Control control;
+        MessageLog log;
+        control.init("arm");
+        QVERIFY(!control.desktopMode());
+        for (const PinRow &pin : kPinMap) {
+            const QByteArray expected = pin.level ? QByteArray(pin.level) : kUntouched;
+            QCOMPARE(fs.gpioValue(pin.gpio), expected);
+            QCOMPARE(fs.gpioDirection(pin.gpio), QByteArray(pin.direction) + '\n');
+        }
+        QCOMPARE(fs.exportWrites(), QByteArray());
+        QCOMPARE(fs.gpioValue(502), QByteArray("1\n"));
+        QCOMPARE(testroot::readFile("/sys/class/pwm/pwmchip6/pwm0/enable"), QByteArray("1\n"));
+        QCOMPARE(testroot::readFile("/sys/class/pwm/pwmchip6/pwm0/period"), QByteArray("1000000\n"));
+        // No I2C adapter in the simulated tree: a warning, and set-up goes on.
+        QCOMPARE(log.all(), QStringList({"Control init arm", "unable to open i2c bus"}));
+    }
+
+    void boardInitWithEveryLineMissing()
+    {
+        QDir(fs.path("/sys/class/gpio")).removeRecursively();
+        QDir(fs.path("/sys/class/pwm")).removeRecursively();
+        testroot::writeFile("/sys/class/gpio/export", QByteArray());
+        Control control;
+        MessageLog log;
+        control.init("arm");
+        QStringList expected;
+        for (const PinRow &pin : kPinMap) {
+            const QString name = pin.name;
+            expected << (name.startsWith("Pin") ? "error initializing GPIO pin " + name.mid(3)
+                                                : "error initializing " + name + " GPIO");
+        }
+        expected.replace(0, "error initializing GPIO pin 144");
+        expected << "error initializing PR PWM";
+        QCOMPARE(log.matching("error initializing"), expected);
+        QCOMPARE(log.matching("Error export gpio").size(), 14);
+        QCOMPARE(log.all().last(), QString("unable to open i2c bus"));
+
+        // Outputs still "work": each write reports the missing file.
+        log.clear();
+        control.setAnyErrorOnDB15(true);
+        QCOMPARE(log.all(), QStringList({"Error opening gpio file: \"/sys/class/gpio/gpio497/value\""}));
+    }
+
+    void desktopInit()
+    {
+        markLines();
+        testroot::writeFile("/media/data/Control.log", "old\n");
+        testroot::writeFile("/media/data/Control.log.1", "older\n");
+        testroot::writeFile("/media/data/keep.log", "kept\n");
+        Control control;
+        control.init("x86_64");
+        QVERIFY(control.desktopMode());
+        for (const PinRow &pin : kPinMap) {
+            QCOMPARE(fs.gpioValue(pin.gpio), kUntouched);
+            QCOMPARE(fs.gpioDirection(pin.gpio), QByteArray("none\n"));
+        }
+        QCOMPARE(testroot::readFile("/sys/class/pwm/pwmchip6/pwm0/enable"), QByteArray("0\n"));
+        QVERIFY(!QFile::exists(testroot::path("/media/data/Control.log")));
+        QVERIFY(!QFile::exists(testroot::path("/media/data/Control.log.1")));
+        QVERIFY(QFile::exists(testroot::path("/media/data/keep.log")));
+    }
+
+    void analogueReadings_data()
+    {
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("desktop");
+        QTest::newRow("piezo temp") << 2 << 40000;
+        QTest::newRow("piezo volt") << 0 << 40100;
+        QTest::newRow("piezo current") << 1 << 40200;
+        QTest::newRow("boost temp") << 7 << 30000;
+        QTest::newRow("boost volt") << 6 << 30100;
+        QTest::newRow("pcb temp") << 9 << 27500;
+        QTest::newRow("pcb volt") << 8 << 27600;
+        QTest::newRow("nozzle temp") << 5 << 40000;
+        QTest::newRow("piezo capture") << -1 << 400;
+    }
+
+    void analogueReadings()
+    {
+        QFETCH(int, channel);
+        QFETCH(int, desktop);
+        auto read = [channel](Control &control) {
+            switch (channel) {
+            case 0: return control.getPiezoVolt();
+            case 1: return control.getPiezoVCurrent();
+            case 2: return control.getPiezoTemp();
+            case 5: return control.getNozzleTemp();
+            case 6: return control.getBootVolt();
+            case 7: return control.getBootTemp();
+            case 8: return control.getPCBTVolt();
+            case 9: return control.getPCBTemp();
+            default: return control.readAdcPiezoMaxValue();
+            }
+        };
+        const QString file = channel >= 0 ? sim::SimSysfs::channelPath(channel)
+                                          : QString(Control::zuvcDir) + "adc_piezo_average";
+        testroot::writeFile(file, "12345\n");
+
+        Control board;
+        board.init("arm");
+        QCOMPARE(read(board), 12345);
+        QFile::remove(testroot::path(file));
+        QCOMPARE(read(board), 0);
+
+        Control pc;
+        pc.init("aarch64");
+        QCOMPARE(read(pc), desktop);
+    }
+
+    void outputs_data()
+    {
+        QTest::addColumn<int>("output");
+        QTest::addColumn<int>("gpio");
+        QTest::newRow("nozzle heater") << 0 << 507;
+        QTest::newRow("piezo air") << 1 << 506;
+        QTest::newRow("DB15 any error") << 2 << 497;
+        QTest::newRow("DB15 nozzle at target") << 3 << 499;
+        QTest::newRow("DB15 piezo exceeded") << 4 << 498;
+    }
+
+    void outputs()
+    {
+        QFETCH(int, output);
+        QFETCH(int, gpio);
+        Control control;
+        control.init("arm");
+        const auto set = [&](bool state) {
+            switch (output) {
+            case 0: control.setNozzleHeater(state); break;
+            case 1: control.turnPiezoAir(state); break;
+            case 2: control.setAnyErrorOnDB15(state); break;
+            case 3: control.setNozzleHeaterTargetOnDB15(state); break;
+            default: control.setPiezoTempExceedStatusOnDB15(state); break;
+            }
+        };
+        set(true);
+        QCOMPARE(fs.gpioValue(gpio), QByteArray("1\n"));
+        if (output == 0)
+            QCOMPARE(heaterisON.load(), 1);
+        set(false);
+        QCOMPARE(fs.gpioValue(gpio), QByteArray("0\n"));
+        QCOMPARE(heaterisON.load(), 0);
+    }
+
+    void shutDownServicesOnlyOnTransitions()
+    {
+        Control control;
+        control.init("arm");
+        cDebug = 1;
+        MessageLog log;
+        control.shutDownServices(false); // already released after start-up
+        control.shutDownServices(true);
+        QCOMPARE(fs.gpioValue(508), QByteArray("1\n"));
+        control.shutDownServices(true);
+        control.shutDownServices(false);
+        control.shutDownServices(false);
+        QCOMPARE(fs.gpioValue(508), QByteArray("0\n"));
+        QCOMPARE(log.matching("GPIO \"Pin508\" setting"),
+                 QStringList({"GPIO \"Pin508\" setting 1", "GPIO \"Pin508\" setting 0"}));
+        QCOMPARE(log.matching("shutDownServices"), QStringList({"shutDownServices -  ON", "shutDownServices -  OFF"}));
+
+        const QStringList records = logRecords();
+        QCOMPARE(records.size(), 6);
+        const QRegularExpression timeLine("^Time :\\d\\d:\\d\\d:\\d\\d \\( ms : -?\\d+ \\)$");
+        for (int i = 0; i < 6; i += 3) {
+            QCOMPARE(records[i], QString(54, '-'));
+            QVERIFY2(timeLine.match(records[i + 1]).hasMatch(), qPrintable(records[i + 1]));
+        }
+        QCOMPARE(records[2], QString("shutDownServices -  ON"));
+        QCOMPARE(records[5], QString("shutDownServices -  OFF"));
+    }
+
+    void logTimeCount_data()
+    {
+        QTest::addColumn<QTime>("now");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("reference") << QTime(14, 15, 9) << "Time :14:15:09 ( ms : 0 )";
+        QTest::newRow("later") << QTime(14, 15, 10, 500) << "Time :14:15:10 ( ms : 1500 )";
+        QTest::newRow("morning") << QTime(9, 0, 0) << "Time :09:00:00 ( ms : -18909000 )";
+        QTest::newRow("midnight") << QTime(0, 0, 0) << "Time :00:00:00 ( ms : -51309000 )";
+        QTest::newRow("last ms") << QTime(23, 59, 59, 999) << "Time :23:59:59 ( ms : 35090999 )";
+    }
+
+    void logTimeCount()
+    {
+        QFETCH(QTime, now);
+        QFETCH(QString, line);
+        QCOMPARE(Control::debugTimeLine(now), line);
+    }
+
+    void logWithoutDataFolder()
+    {
+        QDir(testroot::path("/media/data")).removeRecursively();
+        Control control;
+        control.writeDebugFile("dropped");
+        QVERIFY(!QFile::exists(testroot::path(Control::debugLogPath)));
+        QDir().mkpath(testroot::path("/media/data"));
+    }
+
+    void dispensingControl_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("low") << QByteArray("0\n") << true << 0 << 0;
+        QTest::newRow("high") << QByteArray("1\n") << true << 1 << 1;
+        QTest::newRow("missing") << QByteArray() << false << 1 << 0;
+        QTest::newRow("empty") << QByteArray() << true << 1 << 0;
+    }
+
+    void dispensingControl()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, present);
+        QFETCH(int, level);
+        QFETCH(int, stored);
+        Control control;
+        control.init("arm");
+        fs.setDispenseControl(0);
+        QCOMPARE(control.getDispensingCtrlStatus(), 0);
+        if (present)
+            testroot::writeFile("/sys/class/gpio/gpio502/value", text);
+        else
+            fs.removeGpioLine(502);
+        QCOMPARE(control.getDispensingCtrlStatus(), level);
+        QCOMPARE(control.dispensingStatus(), stored);
+    }
+
+    void piezoCapture()
+    {
+        Control control;
+        control.init("arm");
+        QVERIFY(control.setAdcPiezoSample(10000));
+        QVERIFY(control.setAdcPiezoRun());
+        QCOMPARE(testroot::readFile(QString(Control::zuvcDir) + "adc_piezo_samples"), QByteArray("10000\n"));
+        QCOMPARE(testroot::readFile(QString(Control::zuvcDir) + "adc_piezo_run"), QByteArray("1\n"));
+        fs.setPiezoAverage(2345);
+        QCOMPARE(control.readAdcPiezoMaxValue(), 2345);
+
+        QDir(fs.path(Control::zuvcDir)).removeRecursively();
+        QVERIFY(!control.setAdcPiezoSample(10));
+        QVERIFY(!control.setAdcPiezoRun());
+    }
+
+    void filesAndFolders()
+    {
+        Control control;
+        QVERIFY(control.fileWrite("/media/data/a.txt", "x y"));
+        QCOMPARE(control.fileRead("/media/data/a.txt"), QString("x y\n"));
+        QCOMPARE(control.fileRead("/media/data/none.txt"), QString());
+        QVERIFY(!control.fileWrite("/media/data/no/such/a.txt", "x"));
+
+        const QString dir = "/media/data/app dir's";
+        QVERIFY(control.createAppDir(dir));
+        const QFileInfo info(testroot::path(dir));
+        QVERIFY(info.isDir());
+        QCOMPARE(int(info.permissions() & 0x0777), int(QFile::ReadOther | QFile::WriteOther | QFile::ExeOther
+                                                       | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+                                                       | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser));
+        testroot::writeFile("/media/data/plain", "x");
+        QVERIFY(!control.createAppDir("/media/data/plain/sub"));
+    }
+};
+
+ZUM_TEST_MAIN(TestControl)
+#include "tst_control.moc"
