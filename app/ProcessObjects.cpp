@@ -5,4 +5,6 @@
 
 Control boardControl;
 
+SerialPortIO serialLink;
+
 InputThread inputMonitor;

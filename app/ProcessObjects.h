@@ -5,6 +5,8 @@
 
 #include "Control.h"
 #include "InputThread.h"
+#include "SerialPortIO.h"
 
 extern Control boardControl;
+extern SerialPortIO serialLink;
 extern InputThread inputMonitor;

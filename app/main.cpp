@@ -1,5 +1,6 @@
 #include "FileIo.h"
 #include "Globals.h"
+#include "SerialPortIO.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -43,6 +44,7 @@ int main(int argc, char *argv[])
         return 0;
 
     qmlRegisterType<FileIo>("com.zum.qml", 1, 0, "FileIo");
+    qmlRegisterType<SerialPortIO>("com.zum.qml", 1, 0, "SerialPortIO");
 
     QQmlApplicationEngine engine;
     engine.load(QUrl(QStringLiteral("qrc:///qml/main.qml")));

@@ -1,0 +1,222 @@
+#include "GuiThread.h"
+
+#include "ProcessObjects.h"
+
+#include <QDebug>
+#include <QTimer>
+
+void GuiThread::setProfileParams(int l_programValue, int l_dispenseCycles, int l_dwell, int l_dutyCycle,
+                                 int l_riseTime, int l_fallTime, int l_delay, int l_cycleCount,
+                                 int run_mode, int tuning)
+{
+    programValue = l_programValue;
+    runMode = run_mode;
+    param.dispenseCycles = l_dispenseCycles;
+    param.dwell = l_dwell;
+    param.dutyCycle = l_dutyCycle;
+    param.riseTime = l_riseTime;
+    param.fallTime = l_fallTime;
+    param.delay = l_delay;
+    param.cycleCount = l_cycleCount;
+    param.tuning = tuning;
+    forceWriteToSerialPort();
+    checkAndWriteToSerialPort();
+    packAndEmitIOTPackage();
+}
+
+void GuiThread::forceWriteToSerialPort()
+{
+    // A reply handled during one of our waits can lead the user interface to
+    // load another profile; that write is done after this one, not inside it.
+    if (writeInProgress) {
+        rewriteRequested = true;
+        return;
+    }
+    writeInProgress = true;
+    do {
+        rewriteRequested = false;
+        writeCompleted = writeAllParameters();
+    } while (rewriteRequested && writeCompleted);
+    rewriteRequested = false;
+    writeInProgress = false;
+}
+
+bool GuiThread::writeAllParameters()
+{
+    echoExpected = false;
+    serialLink.writeData(QStringLiteral("\r"));
+    serialLink.waitForReply();
+
+    struct Step {
+        const char *prefix;
+        int ParamRecord::*field;
+    };
+    static const Step steps[] = {
+        {"P04:", &ParamRecord::dutyCycle},
+        {"P00:", &ParamRecord::riseTime},
+        {"P01:", &ParamRecord::dwell},
+        {"P02:", &ParamRecord::fallTime},
+        {"P03:", &ParamRecord::delay},
+        {"P05:", &ParamRecord::dispenseCycles},
+    };
+    for (const Step &step : steps) {
+        const int value = param.*step.field;
+        lastTx.*step.field = value;
+        if (!verifiedExchange(commandLine(step.prefix, value), QLatin1String(step.prefix), value, true))
+            return false;
+        retryCount = 0;
+    }
+
+    if (runMode == 0 || runMode == 1) {
+        if (!verifiedExchange(commandLine("P12:", runMode), QStringLiteral("P12:"), runMode, true))
+            return false;
+        retryCount = 0;
+    } else {
+        qDebug().noquote() << QStringLiteral("---------- No Mode Paramater Updated ----------------");
+    }
+    return true;
+}
+
+bool GuiThread::verifiedExchange(const QString &line, const QString &prefix, int value, bool rearmEachAttempt)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (rearmEachAttempt || attempt == 1) {
+            echoExpected = true;
+            expectedPrefix = prefix;
+            expectedValue = value;
+        }
+        serialLink.writeData(line);
+        retryPending = echoExpected;
+        serialLink.waitForReply();
+        if (!retryPending)
+            return true;
+        ++retryCount;
+        qDebug().noquote() << QStringLiteral("serial retry");
+        if (retryCount >= 4)
+            emit gtCommsError();
+        if (attempt >= maxAttempts) {
+            // A board that never answers must not hold the user interface.
+            echoExpected = false;
+            const QString msg = QStringLiteral("serial exchange abandoned after %1 attempts : %2")
+                                    .arg(maxAttempts)
+                                    .arg(line.trimmed());
+            qDebug().noquote() << msg;
+            serialLink.writeToLog(msg);
+            return false;
+        }
+    }
+}
+
+void GuiThread::checkAndWriteToSerialPort()
+{
+}
+
+void GuiThread::reinitParamList()
+{
+    lastTx = ParamRecord();
+    forceWriteToSerialPort();
+    checkAndWriteToSerialPort();
+}
+
+void GuiThread::sendTriggerMode(bool triggerModeCamera)
+{
+    qDebug().noquote() << QStringLiteral("GuiThread::sendTriggerMode(bool triggerModeCamera): ")
+                              + (triggerModeCamera ? QStringLiteral("true") : QStringLiteral("false"));
+    const int value = triggerModeCamera ? 1 : 0;
+    verifiedExchange(commandLine("P28:", value), QStringLiteral("P28:"), value, false);
+}
+
+void GuiThread::gtSendP26()
+{
+    expectedPrefix = QStringLiteral("P26:");
+    echoExpected = false;
+    serialLink.writeData(QStringLiteral("P26:\r"));
+    serialLink.waitForReply();
+}
+
+void GuiThread::transmitData(QString comm)
+{
+    if (!initialised)
+        return;
+    pacingTimer->stop();
+    pacedQueue.append(comm);
+    pacingTimer->start(30);
+}
+
+void GuiThread::transmitData_slot()
+{
+    pacingTimer->stop();
+    if (pacedQueue.isEmpty())
+        return;
+    const QString next = pacedQueue.left(1);
+    pacedQueue.remove(0, 1);
+    serialLink.writeData(next);
+    pacingTimer->start(30);
+}
+
+void GuiThread::transmitAllData()
+{
+    serialLink.writeData(directCommand);
+}
+
+void GuiThread::GotDspData(QString dspData)
+{
+    emit giveDspData(dspData);
+    retryPending = false;
+
+    if (seqMode && dspData.contains(QLatin1String("P17"))) {
+        seqProfile = seqProfile < seqEnd ? seqProfile + 1 : seqStart;
+        emit updateProfile(seqProfile);
+    }
+
+    if (echoExpected) {
+        if (dspData.left(4) != expectedPrefix)
+            retryPending = true;
+        const int echoed = echoValue(dspData);
+        if (echoed != expectedValue && !echoAccepted(expectedPrefix, expectedValue, echoed))
+            retryPending = true;
+        echoExpected = false;
+    }
+}
+
+void GuiThread::packAndEmitIOTPackage()
+{
+    // The values are written without closing quotes; the server reads them so.
+    const QString text = QStringLiteral("{\"dispenseCycles\":\"%1,\"dwell\":\"%2,\"dutyCycle\":\"%3"
+                                        ",\"riseTime\":\"%4,\"fallTime\":\"%5,\"mode\":\"%6"
+                                        ",\"programValue\":\"1,\"delay\":\"%7,\"cycleCount\":\"%8"
+                                        ",\"tuning\":\"%9}")
+                             .arg(param.dispenseCycles)
+                             .arg(param.dwell)
+                             .arg(param.dutyCycle)
+                             .arg(param.riseTime)
+                             .arg(param.fallTime)
+                             .arg(runMode)
+                             .arg(param.delay)
+                             .arg(param.cycleCount)
+                             .arg(param.tuning);
+    emit txnIOTPackage(QStringLiteral("1P.profile"), text);
+}
+
+bool GuiThread::echoAccepted(const QString &prefix, int sent, int echoed) const
+{
+    static const QStringList zeroToOne = {"P00:", "P01:", "P02:", "P03:", "P05:"};
+    static const QStringList capped = {"P01:", "P03:", "P05:"};
+    if (sent == 0 && echoed == 1 && zeroToOne.contains(prefix))
+        return true;
+    if (sent >= 100001 && echoed == 100000 && capped.contains(prefix))
+        return true;
+    return prefix == QLatin1String("P04:") && sent >= 100 && echoed == 99;
+}
+
+int GuiThread::echoValue(const QString &chunk)
+{
+    bool ok = false;
+    const int value = chunk.mid(4, 7).trimmed().toInt(&ok);
+    return ok ? value : 0;
+}
+
+QString GuiThread::commandLine(const char *prefix, int value)
+{
+    return QLatin1String(prefix) + QString::number(value) + QLatin1Char('\r');
+}

@@ -1,0 +1,125 @@
+#include "SerialPortIO.h"
+
+#include "FileIo.h"
+#include "Platform.h"
+
+#include <QDebug>
+
+namespace {
+const char logFile[] = "/media/data/myLog.txt";
+const int replyWaitMs = 120;
+const int writeWaitMs = 90000;
+} // namespace
+
+SerialPortIO::SerialPortIO(QObject *parent)
+    : QObject(parent)
+{
+    connect(&serialPort, &QSerialPort::readyRead, this, &SerialPortIO::readData);
+    connect(&serialPort, &QSerialPort::errorOccurred, this, &SerialPortIO::handleError);
+    connect(&serialPort, &QSerialPort::dataTerminalReadyChanged, this, &SerialPortIO::startComm);
+    // The log lives for one run. The shell is called directly: this object is
+    // built before main(), when no FileIo should exist yet.
+    platform::runShell("rm -f /media/data/myLog.txt*");
+    portWasOpen = true;
+}
+
+SerialPortIO::~SerialPortIO()
+{
+    closeSerialPort();
+}
+
+void SerialPortIO::startComm()
+{
+    // A pseudo-terminal has no modem lines: reading DTR fails there and
+    // reports false, so an open port on the simulator is re-opened only
+    // when this slot runs again, which it does only on DTR changes.
+    if (serialPort.isOpen() && serialPort.isDataTerminalReady())
+        return;
+    updateSettings();
+    openSerialPort();
+    writeToLog(QStringLiteral("startComm : Communication initialization done "));
+}
+
+void SerialPortIO::updateSettings()
+{
+    portName = platform::sysPath(QStringLiteral("/dev/ttymxc6"));
+    baudRate = QSerialPort::Baud115200;
+    dataBits = QSerialPort::Data8;
+    parity = QSerialPort::NoParity;
+    stopBits = QSerialPort::OneStop;
+    flowControl = QSerialPort::NoFlowControl;
+    writeToLog(QStringLiteral("Settings updated : Baud115200 Data8 NoParity OneStop NoFlowControl"));
+}
+
+void SerialPortIO::openSerialPort()
+{
+    serialPort.setPortName(portName);
+    serialPort.setBaudRate(baudRate, QSerialPort::AllDirections);
+    serialPort.setDataBits(static_cast<QSerialPort::DataBits>(dataBits));
+    serialPort.setParity(static_cast<QSerialPort::Parity>(parity));
+    serialPort.setStopBits(static_cast<QSerialPort::StopBits>(stopBits));
+    serialPort.setFlowControl(static_cast<QSerialPort::FlowControl>(flowControl));
+    const QString line = serialPort.open(QIODevice::ReadWrite)
+        ? QStringLiteral("### openSerialPort : Connection Successful")
+        : QStringLiteral("### openSerialPort : Connection Failure");
+    qDebug().noquote() << line;
+    writeToLog(line);
+}
+
+void SerialPortIO::closeSerialPort()
+{
+    if (serialPort.isOpen())
+        serialPort.close();
+}
+
+void SerialPortIO::readData()
+{
+    const QByteArray bytes = serialPort.readAll();
+    emit gotData(QString::fromUtf8(bytes));
+}
+
+void SerialPortIO::handleError(QSerialPort::SerialPortError error)
+{
+    writeToLog(QStringLiteral("Error Data (handleError) : QPORT ERROR") + QString::number(int(error)));
+}
+
+void SerialPortIO::packData(QString dat)
+{
+    qDebug().noquote() << dat;
+}
+
+void SerialPortIO::writeData(QString data)
+{
+    if (!serialPort.isOpen()) {
+        if (portWasOpen) {
+            writeToLog(QStringLiteral("ERROR ### Unable to send data; Port not opened "));
+            portWasOpen = false;
+        }
+        return;
+    }
+    if (!portWasOpen) {
+        writeToLog(QStringLiteral("SUCCESS ### Serial Port Open"));
+        portWasOpen = true;
+    }
+    const QByteArray bytes = data.toLatin1();
+    if (serialPort.write(bytes) != bytes.size())
+        writeToLog(QStringLiteral("ERROR ### Write to serial port failed "));
+    serialPort.waitForBytesWritten(writeWaitMs);
+}
+
+bool SerialPortIO::waitForReply()
+{
+    return serialPort.waitForReadyRead(replyWaitMs);
+}
+
+void SerialPortIO::writeToLog(QString lg)
+{
+    FileIo io;
+    const QString old = io.read(QLatin1String(logFile));
+    io.write(QLatin1String(logFile), old + QLatin1Char('\n') + lg + QLatin1Char('\n'));
+}
+
+void SerialPortIO::clearSerialPort()
+{
+    serialPort.flush();
+}
