@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+struct EpromRecord;
+
 // General file, USB and shell services of the console, plus the valve EEPROM
 // and the over-temperature log. Created by QML as `fileIo` and as short-lived
 // helpers by the back end; every call is synchronous on the caller's thread.
@@ -53,6 +55,20 @@ public slots:
     bool exeSys(QString comm);
 
 private:
+    // Valve EEPROM helpers (FileIoEeprom.cpp, FileIoMirror.cpp); the callers
+    // hold the process-wide EEPROM lock.
+    enum class ChipRead { Ok, CannotOpen, Failed };
+    void refreshDeviceListing();
+    QString readDeviceListing();
+    static QString eepromPathOf(const QString &listing);
+    static QString deviceNameOf(const QString &listing);
+    ChipRead readChipPass(const QString &eepromPath, unsigned char *record);
+    bool writeChipTwice(const QString &eepromPath, const EpromRecord &record, bool announce);
+    int writeChipRecord(const EpromRecord &record);
+    QStringList findMirrors(const QString &mirrorName, bool logEachMatch);
+    void reconcileAfterRead(int count, unsigned char flags, bool crcGood, QString *result);
+    void updateMirrorAfterWrite(const QString &listing, const EpromRecord &record);
+
     const char *usbMountPoint;
     MemoryOp memoryOp;
 };

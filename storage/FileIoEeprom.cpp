@@ -1,33 +1,330 @@
-// Valve EEPROM record and its file mirror.
+// Valve EEPROM: the 7-byte record on the valve's 1-Wire chip, read, checked,
+// converted from the old text format and written with verification.
 #include "FileIo.h"
 
-bool FileIo::jetValveWriteEPROM(QString comd)
+#include "EepromInternal.h"
+#include "EpromRecord.h"
+#include "Platform.h"
+
+#include <QFile>
+#include <QMutexLocker>
+#include <QRegularExpression>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcEeprom, "zum.storage.eeprom")
+
+namespace eeprom {
+
+QRecursiveMutex &lock()
 {
-    Q_UNUSED(comd);
-    return false;
+    static QRecursiveMutex mutex;
+    return mutex;
 }
 
-QString FileIo::jetValveReadEPROM()
+} // namespace eeprom
+
+using eeprom::logLine;
+
+namespace {
+
+constexpr int readAttempts = 7;
+constexpr int silentReads = 5;
+// Reads after the silent ones are logged; a chip that still fails after
+// these ends the attempt instead of blocking the caller for good.
+constexpr int maxReads = silentReads + 5;
+constexpr int legacyReads = 6;
+constexpr int writePasses = 10;
+const char *const badCrcMarker = "-294967296";
+
+// Set while a verified write runs; a nested write from the same call chain
+// (the recursive lock lets it in) must not start a second one.
+std::atomic<bool> writeInProgress{false};
+
+// The chip is a sysfs file: opened without O_CREAT or O_TRUNC, always
+// accessed at offset 0.
+int openChip(const QString &boardPath, int mode)
 {
-    return QString();
+    const QByteArray path = QFile::encodeName(platform::sysPath(boardPath));
+    int fd;
+    do {
+        fd = ::open(path.constData(), mode | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
 }
 
-int FileIo::checkForLegacyEeprom()
+ssize_t readAt0(int fd, unsigned char *buffer, size_t size)
 {
-    return -1;
+    ssize_t got;
+    do {
+        got = ::pread(fd, buffer, size, 0);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+bool writeAt0(int fd, const QByteArray &bytes)
+{
+    ssize_t put;
+    do {
+        put = ::pwrite(fd, bytes.constData(), static_cast<size_t>(bytes.size()), 0);
+    } while (put < 0 && errno == EINTR);
+    return put == bytes.size();
+}
+
+QString withValue(const char *text, const QString &value)
+{
+    return QLatin1String(text) + value;
+}
+
+} // namespace
+
+void FileIo::refreshDeviceListing()
+{
+    exeSys(QStringLiteral("echo /sys/devices/w1_bus_master1/2d* > /media/data/HHWP"));
+}
+
+// The listing holds real paths; off the board they sit under the root
+// prefix, which is taken off here so the text reads as on the board.
+QString FileIo::readDeviceListing()
+{
+    QString listing = read(QStringLiteral("/media/data/HHWP"));
+    const QString realMaster = platform::sysPath(eeprom::masterDir());
+    if (realMaster != eeprom::masterDir())
+        listing.replace(realMaster, eeprom::masterDir());
+    return listing;
+}
+
+QString FileIo::eepromPathOf(const QString &listing)
+{
+    static const QRegularExpression breaks(QStringLiteral("[\n\t\r]"));
+    return QString(listing).remove(breaks) + QStringLiteral("/eeprom");
+}
+
+QString FileIo::deviceNameOf(const QString &listing)
+{
+    static const QRegularExpression breaks(QStringLiteral("[\n\t\r]"));
+    const QStringList pieces = QString(listing).remove(breaks).split(QStringLiteral("w1_bus_master1/"));
+    return pieces.size() < 2 ? QString() : pieces.at(1);
+}
+
+FileIo::ChipRead FileIo::readChipPass(const QString &eepromPath, unsigned char *record)
+{
+    const int fd = openChip(eepromPath, O_RDONLY);
+    if (fd < 0)
+        return ChipRead::CannotOpen;
+    bool ok = false;
+    for (int reads = 1; reads <= maxReads && !ok; ++reads) {
+        std::memset(record, 0, EpromRecord::size);
+        ok = readAt0(fd, record, EpromRecord::size) == EpromRecord::size;
+        if (reads > silentReads)
+            logLine(QStringLiteral("**Epromfile Read Retry**"));
+    }
+    ::close(fd);
+    return ok ? ChipRead::Ok : ChipRead::Failed;
+}
+
+bool FileIo::writeChipTwice(const QString &eepromPath, const EpromRecord &record, bool announce)
+{
+    const QByteArray bytes = record.toBytes();
+    for (int pass = 0; pass < 2; ++pass) {
+        const int fd = openChip(eepromPath, O_WRONLY);
+        if (fd < 0) {
+            logLine(QStringLiteral("Could not open file to be written"));
+            return false;
+        }
+        if (announce && pass == 0)
+            logLine(QStringLiteral("DATA TO WRITE TO FILE:"));
+        const bool written = writeAt0(fd, bytes);
+        ::close(fd);
+        if (!written) {
+            qCWarning(lcEeprom) << "valve EEPROM refused the record" << bytes.toHex(' ');
+            return false;
+        }
+    }
+    return true;
+}
+
+int FileIo::writeChipRecord(const EpromRecord &record)
+{
+    const QString path = eepromPathOf(readDeviceListing());
+    logLine(QStringLiteral("write Iterations: 1"));
+    return writeChipTwice(path, record, true) ? 0 : -5;
 }
 
 int FileIo::writeEpromRecord(int count)
 {
-    Q_UNUSED(count);
-    return -5;
+    QMutexLocker locker(&eeprom::lock());
+    if (count == -1) {
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+        count = 500000000 + std::rand() % 100000001;
+    }
+    return writeChipRecord(EpromRecord::make(count, 1));
 }
 
-int FileIo::epromFromFilesys(int mode, int *cycleCount, unsigned char *flags, QString *returnData)
+int FileIo::checkForLegacyEeprom()
 {
-    Q_UNUSED(mode);
-    Q_UNUSED(cycleCount);
-    Q_UNUSED(flags);
-    Q_UNUSED(returnData);
-    return -3;
+    QMutexLocker locker(&eeprom::lock());
+    const QString path = eepromPathOf(readDeviceListing());
+    logLine(withValue("in checkForLegacyEeprom(), wpath:  ", path));
+    logLine(withValue("checkForLegacyEeprom(): read eeprom ", path));
+    const int fd = openChip(path, O_RDONLY);
+    if (fd < 0) {
+        logLine(withValue("checkForLegacyEeprom(): Could not open file to be read ", path));
+        return -1;
+    }
+    unsigned char bytes[128];
+    ssize_t got = -1;
+    for (int reads = 1; reads <= legacyReads && got < 0; ++reads) {
+        got = readAt0(fd, bytes, sizeof bytes);
+        logLine(withValue("checkForLegacyEeprom(): badReadCount ", QString::number(reads)));
+    }
+    ::close(fd);
+    if (got < 0) {
+        logLine(QStringLiteral("**Epromfile Read Retry -- Too many tries**"));
+        return -2;
+    }
+    const auto *hash = static_cast<const unsigned char *>(std::memchr(bytes, '#', static_cast<size_t>(got)));
+    const int hashAt = hash ? static_cast<int>(hash - bytes) : static_cast<int>(sizeof bytes);
+    logLine(withValue("FOUND # AT POSITION:  ", QString::number(hashAt)));
+    if (!hash || hashAt == 0) {
+        writeEpromRecord(-1);
+        return -2;
+    }
+    // Digits only, and never past a thousand million, so the value always
+    // fits the signed count.
+    long long value = 0;
+    for (int i = 0; i < hashAt; ++i) {
+        const unsigned char c = bytes[i];
+        if (c < '0' || c > '9' || value * 10 + (c - '0') > 1000000000LL) {
+            writeEpromRecord(-1);
+            return 1;
+        }
+        value = value * 10 + (c - '0');
+    }
+    writeEpromRecord(static_cast<int>(value));
+    return 0;
+}
+
+QString FileIo::jetValveReadEPROM()
+{
+    QMutexLocker locker(&eeprom::lock());
+
+    // Drop valve devices the bus master still lists from an earlier fit.
+    QString listing = readDeviceListing();
+    write(QStringLiteral("/media/data/lastHHWP"), QString(listing).remove(eeprom::masterDir()));
+    refreshDeviceListing();
+    listing = readDeviceListing();
+    if (listing.contains(QLatin1Char(' '))) {
+        logLine(QStringLiteral("a space was found"));
+        exeSys(QStringLiteral("cat  /media/data/lastHHWP > /sys/devices/w1_bus_master1/w1_master_remove"));
+        refreshDeviceListing();
+        listing = readDeviceListing();
+        logLine(withValue("wpath: ", listing));
+        logLine(withValue("indexOf space (should be -1): ", QString::number(listing.indexOf(QLatin1Char(' ')))));
+    }
+    const QString path = eepromPathOf(listing);
+
+    QString result;
+    EpromRecord record;
+    bool crcGood = false;
+    for (int attempt = 0; attempt < readAttempts; ++attempt) {
+        result.clear();
+        unsigned char bytes[EpromRecord::size];
+        ChipRead pass = readChipPass(path, bytes);
+        if (pass != ChipRead::CannotOpen)
+            pass = readChipPass(path, bytes);
+        if (pass == ChipRead::CannotOpen) {
+            logLine(QStringLiteral("Could not open file to be read"));
+            return QString();
+        }
+        record = EpromRecord::fromBytes(bytes);
+        result += QString::number(record.signedCount()) + QLatin1Char('#') + QString::number(record.flags)
+                  + QLatin1Char('#');
+        crcGood = pass == ChipRead::Ok && record.crcValid();
+        if (crcGood) {
+            result += QString::number(record.crc);
+        } else {
+            // A chip that cannot be read is not evidence of an old format;
+            // converting it would overwrite a count that may still be good.
+            if (pass == ChipRead::Ok) {
+                logLine(QStringLiteral("Crc incorrect, calling checkForLegacyEeprom()"));
+                checkForLegacyEeprom();
+            } else {
+                qCWarning(lcEeprom) << "valve EEPROM did not deliver a record on attempt" << attempt + 1;
+            }
+            result += QLatin1String(badCrcMarker);
+            logLine(QStringLiteral("CycleCount Crc mismatch ") + QString::number(record.crc) + QStringLiteral(" != ")
+                    + QString::number(record.expectedCrc()));
+        }
+        logLine(withValue("EEPROM READ: ", result));
+        if (crcGood)
+            break;
+    }
+
+    if (deviceNameOf(listing).isEmpty())
+        qCWarning(lcEeprom) << "no valve device in the listing; mirror left alone";
+    else
+        reconcileAfterRead(record.signedCount(), record.flags, crcGood, &result);
+
+    logLine(withValue("after S1, returnData is now: ", result));
+    return result;
+}
+
+bool FileIo::jetValveWriteEPROM(QString comd)
+{
+    QMutexLocker locker(&eeprom::lock());
+    if (writeInProgress) {
+        logLine(QStringLiteral("called while executing"));
+        return true;
+    }
+    writeInProgress = true;
+    struct ClearOnExit {
+        ~ClearOnExit() { writeInProgress = false; }
+    } clearOnExit;
+
+    const QStringList sent = comd.split(QLatin1Char('#'));
+    logLine(withValue("The write value strings: ", sent.join(QStringLiteral(", "))));
+    if (sent.size() < 2) {
+        qCWarning(lcEeprom) << "refusing a valve record without count and flags:" << comd;
+        return false;
+    }
+    const EpromRecord record = EpromRecord::make(sent.at(0).toInt(), static_cast<uint8_t>(sent.at(1).toInt()));
+    logLine(withValue("calcd CRC: ", QString::number(record.crc)));
+
+    refreshDeviceListing();
+    const QString listing = readDeviceListing();
+    const QString path = eepromPathOf(listing);
+
+    const int sentValues[3] = {sent.at(0).toInt(), sent.at(1).toInt(), record.crc};
+    for (int pass = 1;; ++pass) {
+        logLine(withValue("write Iterations: ", QString::number(pass)));
+        if (!writeChipTwice(path, record, false))
+            return false;
+        logLine(QStringLiteral("Reading data: "));
+        const QStringList back = jetValveReadEPROM().split(QLatin1Char('#'));
+        bool verified = true;
+        for (int i = 0; i < 3; ++i) {
+            bool parsed = false;
+            const int value = back.value(i).toInt(&parsed);
+            const bool same = i < back.size() && parsed && value == sentValues[i];
+            const QString index = QString::number(i);
+            logLine(QStringLiteral("sent data[%1]: %2, readbackdata[%1]: %3")
+                        .arg(index, QString::number(sentValues[i]), back.value(i)));
+            logLine(same ? QStringLiteral("same") : QStringLiteral("different"));
+            verified = verified && same;
+        }
+        if (verified)
+            break;
+        if (pass == writePasses)
+            return false;
+    }
+
+    updateMirrorAfterWrite(listing, record);
+    return true;
 }
