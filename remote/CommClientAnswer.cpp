@@ -1,0 +1,103 @@
+// How the session answers each request of the monitoring server.
+#include "CommClientThread.h"
+
+#include "FileIo.h"
+#include "RemoteMessages.h"
+
+#include <QLoggingCategory>
+#include <QMutexLocker>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcRemote, "zum.remote")
+
+} // namespace
+
+QByteArray CommClientThread::answer(const QString &request, bool &sendLatestFirst)
+{
+    switch (remote::requestKind(request)) {
+    case remote::RequestKind::Identification: {
+        QMutexLocker locker(&targetLock);
+        return remote::identificationAnswer(clientMacAddress);
+    }
+    case remote::RequestKind::ProfileRequest:
+        return answerProfileRequest(request);
+    case remote::RequestKind::ProfileUpload:
+        return answerUpload(request);
+    case remote::RequestKind::Query:
+        return answerQuery(request);
+    case remote::RequestKind::DataPoll:
+        return answerPoll(sendLatestFirst);
+    case remote::RequestKind::Other:
+        break;
+    }
+    return answerOther();
+}
+
+// The number becomes part of a file name, so only 1 to 50 is looked up.
+QByteArray CommClientThread::answerProfileRequest(const QString &request)
+{
+    const int n = remote::profileNumber(request.section(QLatin1Char('@'), 1, 1));
+    if (n == 0) {
+        qCWarning(lcRemote).noquote() << "refused profile request" << request.left(80);
+        return remote::noProfileAnswer;
+    }
+    FileIo files;
+    const QString profile = files.read(remote::profilePath(n));
+    if (profile.isEmpty())
+        return remote::noProfileAnswer;
+    return profile.toUtf8();
+}
+
+// Only a well-formed profile under an accepted number replaces the stored
+// one; anything else would break the profile screen or land elsewhere.
+QByteArray CommClientThread::answerUpload(const QString &request)
+{
+    const QStringList fields = request.split(QLatin1Char('#'));
+    const int n = remote::profileNumber(fields.value(1));
+    if (n == 0 || fields.size() < 3 || !remote::isProfileObject(fields.at(2))) {
+        qCWarning(lcRemote).noquote() << "refused profile upload" << request.left(80);
+        return remote::uploadFailedAnswer;
+    }
+    FileIo files;
+    if (!files.write(remote::profilePath(n), fields.at(2)))
+        return remote::uploadFailedAnswer;
+    emit loadProfile(n);
+    return remote::uploadOkAnswer;
+}
+
+QByteArray CommClientThread::answerQuery(const QString &request)
+{
+    const QStringList fields = request.split(QLatin1Char('#'));
+    if (fields.size() < 2 || fields.at(1) != QLatin1String("EPROM"))
+        return remote::invalidQueryAnswer;
+    FileIo files;
+    return remote::eepromAnswer(files.jetValveReadEPROM());
+}
+
+// After a (re)connection the server first gets the latest run package, so
+// it learns the current profile even when no report is queued.
+QByteArray CommClientThread::answerPoll(bool &sendLatestFirst)
+{
+    pollSeen = true;
+    QMutexLocker locker(&targetLock);
+    if (sendLatestFirst) {
+        if (latestPackage == QLatin1String(remote::noPackage))
+            return remote::nothingAnswer;
+        sendLatestFirst = false;
+        return latestPackage.toUtf8();
+    }
+    if (outgoingQueue.isEmpty())
+        return remote::nothingAnswer;
+    return outgoingQueue.takeFirst().toUtf8();
+}
+
+QByteArray CommClientThread::answerOther()
+{
+    QMutexLocker locker(&targetLock);
+    if (pollSeen && !outgoingQueue.isEmpty()) {
+        pollSeen = false;
+        return remote::framedReport(outgoingQueue.takeFirst()).toUtf8();
+    }
+    return remote::nothingAnswer;
+}

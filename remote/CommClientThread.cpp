@@ -1,0 +1,217 @@
+#include "CommClientThread.h"
+
+#include "RemoteMessages.h"
+
+#include <QAbstractEventDispatcher>
+#include <QDeadlineTimer>
+#include <QDebug>
+#include <QMutexLocker>
+#include <QTcpSocket>
+#include <QTimer>
+
+CommClientThread::CommClientThread(QObject *parent)
+    : QThread(parent)
+    , hostName(QStringLiteral(ZUM_DEFAULT_SERVER_IP))
+    , latestPackage(QLatin1String(remote::noPackage))
+{
+}
+
+CommClientThread::~CommClientThread()
+{
+    {
+        QMutexLocker locker(&targetLock);
+        quitRequested = true;
+        wakeSession();
+    }
+    wait();
+}
+
+void CommClientThread::setTiming(const Timing &newTiming)
+{
+    QMutexLocker locker(&targetLock);
+    timing = newTiming;
+}
+
+void CommClientThread::setTarget(const QString &host, int newPort)
+{
+    QMutexLocker locker(&targetLock);
+    hostName = host;
+    port = newPort;
+    newTargetRequested = true;
+    wakeSession();
+}
+
+void CommClientThread::queueReport(const QString &report)
+{
+    QMutexLocker locker(&targetLock);
+    while (outgoingQueue.size() >= maxQueuedReports)
+        outgoingQueue.removeFirst();
+    outgoingQueue.append(report);
+}
+
+void CommClientThread::setLatestPackage(const QString &package)
+{
+    QMutexLocker locker(&targetLock);
+    latestPackage = package;
+}
+
+void CommClientThread::setMacAddress(const QString &mac)
+{
+    QMutexLocker locker(&targetLock);
+    clientMacAddress = mac;
+}
+
+QStringList CommClientThread::queuedReports() const
+{
+    QMutexLocker locker(&targetLock);
+    return outgoingQueue;
+}
+
+CommClientThread::Ending CommClientThread::timedOut()
+{
+    return {QAbstractSocket::SocketTimeoutError, QStringLiteral("Socket operation timed out")};
+}
+
+CommClientThread::Timing CommClientThread::currentTiming() const
+{
+    QMutexLocker locker(&targetLock);
+    return timing;
+}
+
+CommClientThread::Interrupt CommClientThread::pendingInterrupt() const
+{
+    QMutexLocker locker(&targetLock);
+    if (quitRequested)
+        return Interrupt::Stop;
+    return newTargetRequested ? Interrupt::NewTarget : Interrupt::None;
+}
+
+void CommClientThread::wakeSession()
+{
+    if (sessionDispatcher)
+        sessionDispatcher->wakeUp();
+}
+
+bool CommClientThread::waitFor(int ms, const std::function<bool()> &done)
+{
+    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+    QTimer alarm; // wakes the dispatcher when the time is up
+    alarm.setTimerType(Qt::PreciseTimer);
+    alarm.setSingleShot(true);
+    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    for (;;) {
+        if (done())
+            return true;
+        if (pendingInterrupt() != Interrupt::None || deadline.hasExpired())
+            return false;
+        if (!alarm.isActive())
+            alarm.start(int(qMax<qint64>(1, deadline.remainingTime())));
+        dispatcher->processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void CommClientThread::run()
+{
+    QTcpSocket socket;
+    {
+        QMutexLocker locker(&targetLock);
+        sessionDispatcher = QAbstractEventDispatcher::instance();
+    }
+    const auto settled = [&socket] {
+        const auto state = socket.state();
+        return state == QAbstractSocket::ConnectedState || state == QAbstractSocket::UnconnectedState;
+    };
+
+    bool pauseFirst = true;
+    for (;;) {
+        Timing now;
+        QString host;
+        quint16 targetPort = 0;
+        if (pauseFirst) {
+            waitFor(currentTiming().pauseMs, [] { return false; });
+        }
+        {
+            QMutexLocker locker(&targetLock);
+            if (quitRequested)
+                break;
+            now = timing;
+            host = hostName;
+            targetPort = quint16(port);
+            if (newTargetRequested) {
+                newTargetRequested = false;
+                socket.abort();
+            }
+        }
+        pauseFirst = true;
+
+        // A connection that stayed open while the server was silent carries on.
+        if (socket.state() == QAbstractSocket::UnconnectedState)
+            socket.connectToHost(host, targetPort);
+        const bool answered = waitFor(now.connectWaitMs, settled);
+        if (socket.state() != QAbstractSocket::ConnectedState) {
+            const Interrupt why = pendingInterrupt();
+            if (why == Interrupt::Stop)
+                break;
+            if (why == Interrupt::NewTarget) {
+                pauseFirst = false;
+                continue;
+            }
+            Ending ending{socket.error(), socket.errorString()};
+            if (!answered) {
+                socket.abort();
+                ending = timedOut();
+            }
+            emit error(ending.code, ending.text);
+            emit connectionStatus(false);
+            continue;
+        }
+
+        qDebug().noquote() << QStringLiteral("Connected to the host");
+        emit connectionStatus(true);
+        const Ending ending = exchange(socket);
+        const Interrupt why = pendingInterrupt();
+        if (why == Interrupt::Stop)
+            break;
+        emit connectionStatus(false);
+        if (why == Interrupt::NewTarget) {
+            pauseFirst = false;
+            continue;
+        }
+        emit error(ending.code, ending.text);
+    }
+
+    socket.abort();
+    QMutexLocker locker(&targetLock);
+    sessionDispatcher = nullptr;
+}
+
+// Answers the server's requests, one received read at a time, until the
+// server falls silent or goes away, or the session is asked to end.
+CommClientThread::Ending CommClientThread::exchange(QTcpSocket &socket)
+{
+    const auto heardOrLost = [&socket] {
+        return socket.bytesAvailable() > 0 || socket.state() != QAbstractSocket::ConnectedState;
+    };
+    const auto sentOrLost = [&socket] {
+        return socket.bytesToWrite() == 0 || socket.state() != QAbstractSocket::ConnectedState;
+    };
+    bool sendLatestFirst = true;
+    for (;;) {
+        const Timing now = currentTiming();
+        waitFor(now.pauseMs, [] { return false; });
+        if (pendingInterrupt() != Interrupt::None)
+            return {};
+        waitFor(now.dataWaitMs, heardOrLost);
+        if (pendingInterrupt() != Interrupt::None)
+            return {};
+        if (socket.bytesAvailable() <= 0) {
+            if (socket.state() == QAbstractSocket::ConnectedState)
+                return timedOut();
+            return {socket.error(), socket.errorString()};
+        }
+        const QString request = remote::cleanRequest(socket.readAll());
+        socket.write(answer(request, sendLatestFirst));
+        socket.flush();
+        waitFor(now.writeWaitMs, sentOrLost);
+    }
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+#include <functional>
+
+class QAbstractEventDispatcher;
+class QTcpSocket;
+
+// The client side of the remote monitoring link: keeps one TCP connection to
+// the monitoring server and answers its requests. The server drives the
+// dialogue; this thread only connects, waits and answers. Host, port, the
+// stop and reconnect requests and the reports waiting for the server are
+// shared with the user-interface thread under targetLock.
+class CommClientThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    // Pauses and waits of the session; tests may shorten them.
+    struct Timing {
+        int pauseMs = 2000;        // before each connection attempt and each wait for data
+        int connectWaitMs = 50000; // for a connection to be made
+        int dataWaitMs = 50000;    // for the server to say something
+        int writeWaitMs = 10000;   // for an answer to leave
+    };
+
+    static constexpr int maxQueuedReports = 8;
+
+    explicit CommClientThread(QObject *parent = nullptr);
+    // Returns promptly: every wait of the session is cut short by the stop.
+    ~CommClientThread() override;
+
+    void setTiming(const Timing &timing);
+
+    // Sets the server to talk to. A running session ends its connection (or
+    // attempt) at once and connects to the new target without a pause.
+    void setTarget(const QString &host, int port);
+
+    // Shared data written on the user-interface thread.
+    void queueReport(const QString &report); // keeps the newest maxQueuedReports
+    void setLatestPackage(const QString &package);
+    void setMacAddress(const QString &mac);
+    QStringList queuedReports() const;
+
+signals:
+    void error(int socketError, QString message);
+    void rxdData(QString data);
+    void loadProfile(int profileName);
+    void connectionStatus(bool status);
+
+protected:
+    void run() override;
+
+private:
+    enum class Interrupt { None, Stop, NewTarget };
+
+    // Why a connection ended, as the error signal reports it.
+    struct Ending {
+        int code;
+        QString text;
+    };
+
+    // Waits until done() holds (true), the time runs out or a stop or a new
+    // target is requested (false). Socket events are handled meanwhile.
+    bool waitFor(int ms, const std::function<bool()> &done);
+    Interrupt pendingInterrupt() const;
+    void wakeSession(); // with targetLock held
+
+    Ending exchange(QTcpSocket &socket);
+    static Ending timedOut();
+    Timing currentTiming() const;
+    QByteArray answer(const QString &request, bool &sendLatestFirst);
+    QByteArray answerProfileRequest(const QString &request);
+    QByteArray answerUpload(const QString &request);
+    QByteArray answerQuery(const QString &request);
+    QByteArray answerPoll(bool &sendLatestFirst);
+    QByteArray answerOther();
+
+    mutable QMutex targetLock;
+    QString hostName;
+    int port = 4900;
+    bool quitRequested = false;
+    bool newTargetRequested = false;
+    Timing timing;
+    QAbstractEventDispatcher *sessionDispatcher = nullptr; // set while run() runs
+    QStringList outgoingQueue;
+    QString latestPackage;
+    QString clientMacAddress;
+
+    bool pollSeen = false; // client thread only
+};
