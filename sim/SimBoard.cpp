@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -191,21 +192,30 @@ void SimBoard::stop()
 
 void SimBoard::loop()
 {
+    // QSerialPort marks the terminal exclusive while it has it open. Because
+    // the board holds the terminal open too, a console that dies without
+    // closing the port would leave that mark behind and lock out the next
+    // console (a real device is released when its last user goes), so the
+    // board clears it now and then. The port's lock file still keeps two
+    // consoles apart.
+    constexpr int exclusiveCheckMsecs = 500;
     char buffer[4096];
     while (!d->stopRequested) {
-        int timeout = -1;
+        int timeout = exclusiveCheckMsecs;
         {
             std::lock_guard<std::mutex> lock(d->mutex);
             const Clock::time_point next = d->nextDeadline();
             if (next != Clock::time_point::max()) {
                 const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count();
-                timeout = int(std::max<qint64>(0, wait + 1));
+                timeout = int(std::clamp<qint64>(wait + 1, 0, exclusiveCheckMsecs));
             }
         }
         pollfd fds[2] = {{d->master, POLLIN, 0}, {d->wake[0], POLLIN, 0}};
         const int ready = ::poll(fds, 2, timeout);
         if (ready < 0 && errno != EINTR)
             break;
+        if (ready == 0)
+            ::ioctl(d->slave, TIOCNXCL);
         if (fds[1].revents & POLLIN) {
             while (::read(d->wake[0], buffer, sizeof buffer) > 0) {
             }

@@ -42,7 +42,8 @@ enum class BoardFault {
 // with one report of the cycles it made (a run cut short by "x" reports
 // the cycles done so far).
 //
-// All public functions are thread-safe.
+// All public functions are thread-safe except start() and stop(), which
+// belong to the thread that owns the object.
 class SimBoard
 {
 public:

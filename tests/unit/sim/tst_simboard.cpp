@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 using sim::BoardFault;
@@ -29,6 +30,7 @@ public:
             ::close(fd);
     }
     bool isOpen() const { return fd >= 0; }
+    int handle() const { return fd; }
 
     void write(const QByteArray &bytes) const
     {
@@ -320,12 +322,19 @@ void TestSimBoard::recordsTrafficWithTimes()
 void TestSimBoard::survivesConsoleReopen()
 {
     {
+        // Opened the way QSerialPort opens it, then left without clearing
+        // the exclusive mark, as a crashed console leaves it.
         Console first(board->linkPath());
+        QCOMPARE(::ioctl(first.handle(), TIOCEXCL), 0);
         first.write("P04:10\r");
         QCOMPARE(first.readUntil("\n"), QByteArray("P04:10\r\n"));
     }
     QTest::qWait(50); // the board must not lose its terminal while nobody has it open
     Console second(board->linkPath());
+    QTRY_VERIFY_WITH_TIMEOUT([&] {
+        int exclusive = 1;
+        return ::ioctl(second.handle(), TIOCGEXCL, &exclusive) == 0 && exclusive == 0;
+    }(), 2000);
     second.write("P04:20\r");
     QCOMPARE(second.readUntil("\n"), QByteArray("P04:20\r\n"));
 
