@@ -3,6 +3,7 @@
 // stored profiles.
 #include "FileIo.h"
 #include "RemoteFixture.h"
+#include "SimOneWire.h"
 #include "TestRoot.h"
 
 #include <QCryptographicHash>
@@ -43,6 +44,7 @@ private slots:
     void refusedRequests_data();
     void refusedRequests();
     void uploadOverSeveralLines();
+    void eepromQuery_data();
     void eepromQuery();
 
 private:
@@ -147,10 +149,29 @@ void TestRemoteAnswers::uploadOverSeveralLines()
     QCOMPARE(link->ask("@3", "{"), QByteArray("{\"programValue\":3,\"dwell\":\"300\",\"mode\":0}"));
 }
 
+void TestRemoteAnswers::eepromQuery_data()
+{
+    QTest::addColumn<bool>("chipFitted");
+    QTest::addColumn<QByteArray>("answer");
+
+    QTest::newRow("chip holding 12345/1") << true << QByteArray("\nCC: 12345 | CF : 1\r\n");
+    // Without a readable chip the values are left empty, never made up.
+    QTest::newRow("no chip") << false << QByteArray("\nCC:  | CF : \r\n");
+}
+
 void TestRemoteAnswers::eepromQuery()
 {
-    // Without a readable valve chip the values are left empty, never made up.
-    QCOMPARE(link->ask("GET#EPROM", "\nCC:  | CF : \r\n"), QByteArray("\nCC:  | CF : \r\n"));
+    QFETCH(bool, chipFitted);
+    QFETCH(QByteArray, answer);
+    const sim::SimOneWire wire(testroot::root());
+    wire.ensureBus();
+    for (const QString &slave : wire.slaves())
+        wire.removeSlave(slave);
+    if (chipFitted) {
+        wire.addSlave();
+        wire.putRecord(12345, 1);
+    }
+    QCOMPARE(link->ask("GET#EPROM", answer), answer);
 }
 
 ZUM_TEST_MAIN(TestRemoteAnswers)

@@ -1,0 +1,190 @@
+// The session over time: which report a poll gets, what happens when the
+// server falls silent, goes away or is replaced, and how fast the link stops.
+#include "RemoteFixture.h"
+#include "RemoteMessages.h"
+#include "TestRoot.h"
+
+#include <QElapsedTimer>
+
+namespace {
+
+QList<bool> statuses(const QSignalSpy &spy)
+{
+    QList<bool> seen;
+    for (const QList<QVariant> &args : spy)
+        seen.append(args.at(0).toBool());
+    return seen;
+}
+
+} // namespace
+
+class TestRemoteSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pollsBeforeAnyRunPackage();
+    void latestPackageFirstThenQueue();
+    void queueKeepsNewestEight();
+    void framedReplyAfterPoll_data();
+    void framedReplyAfterPoll();
+    void silentServerKeepsConnection();
+    void closedConnectionIsRemade();
+    void newAddressTakesOverPromptly();
+    void destructionIsPrompt_data();
+    void destructionIsPrompt();
+};
+
+void TestRemoteSession::pollsBeforeAnyRunPackage()
+{
+    RemoteFixture link;
+    link.client->transmitIOTData("#ERR#m#c#2#PT ERR#ERR#\n");
+    QVERIFY(link.connect());
+    // Until a run package exists every poll looks at it first.
+    QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+    QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+    QCOMPARE(link.client->queuedReports().size(), 1);
+}
+
+void TestRemoteSession::latestPackageFirstThenQueue()
+{
+    RemoteFixture link;
+    const QString package = remote::runPackage("h", RemoteFixture::mac, "JV", "1P.profile", "\"dwell\":\"1");
+    const QString error = remote::errorReport(RemoteFixture::mac, "JV", "2", "NT ERR");
+    link.client->updateLatestProfileToThread(package);
+    link.client->transmitIOTData(package);
+    link.client->transmitIOTData(error);
+    QVERIFY(link.connect());
+
+    QCOMPARE(link.ask("ZUM_IOT_REQ", package.toUtf8()), package.toUtf8());
+    QCOMPARE(link.ask("ZUM_IOT_REQ", package.toUtf8()), package.toUtf8());
+    QCOMPARE(link.ask("ZUM_IOT_REQ", error.toUtf8()), error.toUtf8());
+    QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+    QCOMPARE(link.server->reports().size(), 3);
+}
+
+void TestRemoteSession::queueKeepsNewestEight()
+{
+    RemoteFixture link;
+    link.client->updateLatestProfileToThread("L");
+    QStringList produced;
+    for (int i = 1; i <= 9; ++i) {
+        produced.append(QStringLiteral("#ERR#m#c#1#%1#ERR#\n").arg(i));
+        link.client->transmitIOTData(produced.constLast());
+    }
+    QCOMPARE(link.client->queuedReports(), produced.mid(1));
+    QVERIFY(link.connect());
+    QCOMPARE(link.ask("ZUM_IOT_REQ", "L"), QByteArray("L"));
+    for (const QString &report : produced.mid(1))
+        QCOMPARE(link.ask("ZUM_IOT_REQ", report.toUtf8()), report.toUtf8());
+    QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+}
+
+void TestRemoteSession::framedReplyAfterPoll_data()
+{
+    QTest::addColumn<bool>("pollFirst");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::newRow("after a poll") << true << QByteArray("#START#R1#STOP#\n");
+    QTest::newRow("without a poll") << false << QByteArray("NOP\n");
+}
+
+void TestRemoteSession::framedReplyAfterPoll()
+{
+    QFETCH(bool, pollFirst);
+    QFETCH(QByteArray, reply);
+    RemoteFixture link;
+    QVERIFY(link.connect());
+    if (pollFirst)
+        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+    link.client->transmitIOTData("R1");
+    link.client->transmitIOTData("R2");
+    QCOMPARE(link.ask("STATUS?", reply), reply);
+    // One framed reply per poll.
+    QCOMPARE(link.ask("STATUS?", "NOP\n"), QByteArray("NOP\n"));
+}
+
+// A server that says nothing for the data wait is reported lost, and the
+// still open connection is taken up again, latest package first.
+void TestRemoteSession::silentServerKeepsConnection()
+{
+    CommClientThread::Timing timing = RemoteFixture::quickTiming();
+    timing.dataWaitMs = 300;
+    RemoteFixture link(timing);
+    link.client->updateLatestProfileToThread("LATEST");
+    QVERIFY(link.connect());
+    QCOMPARE(link.ask("ZUM_IOT_REQ", "LATEST"), QByteArray("LATEST"));
+    // false from the session, false again from its error report, then true
+    QTRY_COMPARE_WITH_TIMEOUT(statuses(link.status), QList<bool>({true, false, false, true}), 5000);
+    QCOMPARE(link.server->connectionCount(), 1);
+    QVERIFY(link.server->hasClient());
+    QCOMPARE(link.ask("ZUM_IOT_REQ", "LATEST"), QByteArray("LATEST"));
+}
+
+void TestRemoteSession::closedConnectionIsRemade()
+{
+    CommClientThread::Timing timing = RemoteFixture::quickTiming();
+    timing.pauseMs = 300;
+    RemoteFixture link(timing);
+    QVERIFY(link.connect());
+    link.status.clear();
+    QElapsedTimer clock;
+    clock.start();
+    link.server->dropClient();
+    QTRY_COMPARE_WITH_TIMEOUT(link.server->connectionCount(), 2, 5000);
+    // The new attempt waits for the pause.
+    QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
+    QTRY_COMPARE_WITH_TIMEOUT(statuses(link.status), QList<bool>({false, false, true}), 5000);
+    QCOMPARE(link.ask("ZUM_CLIENT_REQ_IDENTIFICATION", "ZUM_START_COMM_OK"),
+             QByteArray("ZUM_START_COMM_OK00:11:22:33:44:55\n"));
+}
+
+// With the pauses and waits the console really uses, a new address must
+// still be taken up at once, not after the running connection ends.
+void TestRemoteSession::newAddressTakesOverPromptly()
+{
+    RemoteFixture link{CommClientThread::Timing()};
+    QVERIFY(link.connect());
+    sim::SimRemoteServer second;
+    QVERIFY(second.start());
+    QSignalSpy firstLost(link.server.get(), &sim::SimRemoteServer::clientDisconnected);
+
+    QElapsedTimer clock;
+    clock.start();
+    link.client->requestNewConnection("127.0.0.1", second.port());
+    QVERIFY2(clock.elapsed() < 100, "requestNewConnection must not block its caller");
+    QTRY_VERIFY_WITH_TIMEOUT(second.hasClient(), 1500);
+    QVERIFY(clock.elapsed() < 1500);
+    QTRY_COMPARE(firstLost.size(), 1);
+    second.send("ZUM_CLIENT_REQ_IDENTIFICATION");
+    QTRY_COMPARE_WITH_TIMEOUT(second.lastAnswer(), QByteArray("ZUM_START_COMM_OK00:11:22:33:44:55\n"), 5000);
+}
+
+void TestRemoteSession::destructionIsPrompt_data()
+{
+    QTest::addColumn<bool>("serverUp");
+    QTest::newRow("during the wait for data") << true;
+    QTest::newRow("between refused attempts") << false;
+}
+
+void TestRemoteSession::destructionIsPrompt()
+{
+    QFETCH(bool, serverUp);
+    RemoteFixture link{CommClientThread::Timing()};
+    if (serverUp) {
+        QVERIFY(link.connect());
+        QTest::qWait(2300); // past the pause, into the 50 s wait
+    } else {
+        QVERIFY(link.server->start());
+        const quint16 port = link.server->port();
+        link.server->stopListening();
+        link.client->requestNewConnection("127.0.0.1", port);
+        QTRY_VERIFY(link.status.contains({false}));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    link.client.reset();
+    QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+}
+
+ZUM_TEST_MAIN(TestRemoteSession)
+#include "tst_remotesession.moc"
