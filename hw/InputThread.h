@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QThread>
 
+#include <array>
 #include <atomic>
 
 // Samples the board's analogue temperature inputs on a thread of its own,
@@ -84,4 +86,5 @@ private:
     std::atomic<int> requestor{NoRequestor};
     bool piezoExceeded = false;
     std::atomic<int> readPauseMs{5};
+    std::array<QByteArray, 10> channelFiles; // mapped paths, fixed for the process
 };

@@ -1,6 +1,8 @@
 // Prints the CPU time the input thread itself uses over a stretch of wall
 // time against the simulated sysfs tree. Run through tests/run_in_root.sh:
-//   tests/run_in_root.sh build/tests/unit/hw/bench_inputthread [seconds]
+//   tests/run_in_root.sh build/tests/unit/hw/bench_inputthread [seconds] [pause-ms]
+// A pause other than the board's 5 ms shows how much of the cost is the
+// sleeping itself (each wake-up costs the thread some CPU of its own).
 #include "InputThread.h"
 #include "SimRoot.h"
 #include "SimSysfs.h"
@@ -27,6 +29,8 @@ int main(int argc, char *argv[])
     const int seconds = argc > 1 ? QString(argv[1]).toInt() : 10;
 
     InputThread input;
+    if (argc > 2)
+        input.setReadPauseMs(QString(argv[2]).toInt());
     std::atomic<long> cycles{0};
     std::atomic<bool> haveClock{false};
     clockid_t threadClock{};
