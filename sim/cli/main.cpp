@@ -3,6 +3,7 @@
 // interrupted.
 #include "SimBoard.h"
 #include "SimRoot.h"
+#include "SimSysfs.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -43,6 +44,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     sim::SimRoot::build(root);
+    sim::SimSysfs::build(root);
 
     QTextStream out(stdout);
     out << "zumsim: simulated root " << root << "\n";
