@@ -126,6 +126,8 @@ FileIo::ChipRead FileIo::readChipPass(const QString &eepromPath, unsigned char *
             logLine(QStringLiteral("**Epromfile Read Retry**"));
     }
     ::close(fd);
+    if (!ok)
+        std::memset(record, 0, EpromRecord::size); // a partial record means nothing
     return ok ? ChipRead::Ok : ChipRead::Failed;
 }
 
@@ -225,7 +227,7 @@ QString FileIo::jetValveReadEPROM()
         exeSys(QStringLiteral("cat  /media/data/lastHHWP > /sys/devices/w1_bus_master1/w1_master_remove"));
         refreshDeviceListing();
         listing = readDeviceListing();
-        logLine(withValue("wpath: ", listing));
+        logLine(withValue("wpath: ", listing.trimmed()));
         logLine(withValue("indexOf space (should be -1): ", QString::number(listing.indexOf(QLatin1Char(' ')))));
     }
     const QString path = eepromPathOf(listing);
