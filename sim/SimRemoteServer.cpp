@@ -1,5 +1,6 @@
 #include "SimRemoteServer.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -57,6 +58,7 @@ void SimRemoteServer::send(const QByteArray &request)
     if (!hasClient())
         return;
     log.append({request, QByteArray()});
+    appendToLogFile("server>", request);
     client->write(request);
     client->flush();
 }
@@ -105,8 +107,9 @@ void SimRemoteServer::acceptConnection()
         });
         emit clientConnected();
         if (autoPilot) {
-            autoSteps = 0;
-            autoStep();
+            autoSteps = 1;
+            unansweredTicks = 0;
+            send("ZUM_CLIENT_REQ_IDENTIFICATION");
             pollTimer->start();
         }
     }
@@ -121,11 +124,17 @@ void SimRemoteServer::readAnswer()
     if (log.isEmpty())
         log.append({QByteArray(), QByteArray()});
     log.last().answer += bytes;
+    appendToLogFile("console>", bytes);
     emit answerReceived(log.constLast().request, bytes);
 }
 
 void SimRemoteServer::autoStep()
 {
+    // Two requests in one read would be taken as one: wait for the answer,
+    // but not for ever.
+    if (!log.isEmpty() && log.constLast().answer.isEmpty() && ++unansweredTicks < 5)
+        return;
+    unansweredTicks = 0;
     switch (autoSteps++) {
     case 0:
         send("ZUM_CLIENT_REQ_IDENTIFICATION");
@@ -137,6 +146,22 @@ void SimRemoteServer::autoStep()
         send("ZUM_IOT_REQ");
         break;
     }
+}
+
+} // namespace sim
+
+namespace sim {
+
+void SimRemoteServer::appendToLogFile(const char *direction, const QByteArray &bytes) const
+{
+    if (logPath.isEmpty())
+        return;
+    QFile file(logPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    QByteArray shown = bytes;
+    shown.replace('\r', "\\r").replace('\n', "\\n");
+    file.write(direction + QByteArray(" ") + shown + '\n');
 }
 
 } // namespace sim

@@ -52,6 +52,10 @@ public:
     QList<QByteArray> reports() const;
     void clearExchanges() { log.clear(); }
 
+    // Appends one line per request sent and per answer received to a file
+    // (line breaks shown as \n, \r), for a person watching the demo.
+    void setLogFile(const QString &path) { logPath = path; }
+
 signals:
     void clientConnected();
     void clientDisconnected();
@@ -61,13 +65,16 @@ private:
     void acceptConnection();
     void readAnswer();
     void autoStep();
+    void appendToLogFile(const char *direction, const QByteArray &bytes) const;
 
     QTcpServer *server;
     QTimer *pollTimer;
     QPointer<QTcpSocket> client;
     QList<Exchange> log;
+    QString logPath;
     int accepted = 0;
     int autoSteps = 0;
+    int unansweredTicks = 0;
     bool autoPilot = false;
 };
 

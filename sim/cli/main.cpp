@@ -2,12 +2,14 @@
 // Builds a simulated board root, starts the simulated pieces and runs until
 // interrupted.
 #include "SimBoard.h"
+#include "SimRemoteServer.h"
 #include "SimRoot.h"
 #include "SimSysfs.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -36,6 +38,11 @@ int main(int argc, char *argv[])
     parser.addOption(rootOption);
     const QCommandLineOption noBoardOption("no-board", "Do not start the simulated valve driver board");
     parser.addOption(noBoardOption);
+    const QCommandLineOption noServerOption("no-server", "Do not start the simulated remote monitoring server");
+    parser.addOption(noServerOption);
+    const QCommandLineOption serverPortOption("server-port", "Port of the simulated remote server on 127.0.0.1 (default: a free one)",
+                                              "port", "0");
+    parser.addOption(serverPortOption);
     parser.process(app);
 
     const QString root = QDir(parser.value(rootOption)).absolutePath();
@@ -59,6 +66,24 @@ int main(int argc, char *argv[])
         }
         out << "zumsim: driver board on " << board.linkPath() << " -> " << board.slavePath() << "\n";
         out << "zumsim: driver board traffic in " << board.logPath() << "\n";
+        out.flush();
+    }
+
+    // The remote server listens on 127.0.0.1 only; its port is also left in
+    // sim/server.port for scripts that point the console at it.
+    sim::SimRemoteServer server;
+    if (!parser.isSet(noServerOption)) {
+        if (!server.start(quint16(parser.value(serverPortOption).toUInt()))) {
+            QTextStream(stderr) << "zumsim: remote server could not listen on 127.0.0.1\n";
+            return 1;
+        }
+        server.setLogFile(root + "/sim/remote.log");
+        server.setAutoPilot(true);
+        QFile portFile(root + "/sim/server.port");
+        if (portFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            portFile.write(QByteArray::number(server.port()) + '\n');
+        out << "zumsim: remote server on 127.0.0.1:" << server.port() << ", exchanges in " << root
+            << "/sim/remote.log\n";
         out.flush();
     }
 

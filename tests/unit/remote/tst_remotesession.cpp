@@ -33,6 +33,7 @@ private slots:
     void newAddressTakesOverPromptly();
     void destructionIsPrompt_data();
     void destructionIsPrompt();
+    void simulatedServerDialogue();
 };
 
 void TestRemoteSession::pollsBeforeAnyRunPackage()
@@ -184,6 +185,25 @@ void TestRemoteSession::destructionIsPrompt()
     clock.start();
     link.client.reset();
     QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+}
+
+// The demo's server on its own: identifies the console, asks for profile 1,
+// then polls and keeps the reports it gets.
+void TestRemoteSession::simulatedServerDialogue()
+{
+    testroot::writeFile("/media/data/1JV.profile", "{\"programValue\":1}");
+    RemoteFixture link;
+    link.client->updateLatestProfileToThread("#START#h#m#c#1P.profile#x#STOP#\n");
+    link.server->setAutoPilot(true, 150);
+    QVERIFY(link.connect());
+    QTRY_VERIFY_WITH_TIMEOUT(link.server->exchanges().size() >= 4, 5000);
+    const auto log = link.server->exchanges();
+    QCOMPARE(log.at(0).request, QByteArray("ZUM_CLIENT_REQ_IDENTIFICATION"));
+    QCOMPARE(log.at(0).answer, QByteArray("ZUM_START_COMM_OK00:11:22:33:44:55\n"));
+    QCOMPARE(log.at(1).request, QByteArray("@1"));
+    QCOMPARE(log.at(1).answer, QByteArray("{\"programValue\":1}"));
+    QCOMPARE(log.at(2).request, QByteArray("ZUM_IOT_REQ"));
+    QCOMPARE(link.server->reports().value(0), QByteArray("#START#h#m#c#1P.profile#x#STOP#\n"));
 }
 
 ZUM_TEST_MAIN(TestRemoteSession)
