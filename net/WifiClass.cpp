@@ -1,0 +1,81 @@
+#include "WifiClass.h"
+
+#include "NetShell.h"
+#include "Platform.h"
+
+#include <QFile>
+
+WifiClass::WifiClass(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QString WifiClass::get_wifi_mac_address()
+{
+    return QString::fromLatin1(netshell::readBoardFile(QStringLiteral("/sys/class/net/wlan0/address")));
+}
+
+void WifiClass::setWifiState(bool state)
+{
+    netshell::run(state ? QByteArrayLiteral("ifconfig wlan0 up") : QByteArrayLiteral("ifconfig wlan0 down"));
+}
+
+QStringList WifiClass::getWifiSSIDs()
+{
+    const QStringList nothing{QString()};
+    setWifiState(true);
+    if (netshell::run(QByteArrayLiteral("iw dev wlan0 scan | grep SSID > /media/data/wifiList.dat")) < 0)
+        return nothing;
+    bool ok = false;
+    const QByteArray listed = netshell::readBoardFile(QStringLiteral("/media/data/wifiList.dat"), &ok);
+    if (!ok) {
+        qCWarning(lcNet) << "no scan result in /media/data/wifiList.dat";
+        return nothing;
+    }
+    return QString::fromUtf8(listed).split(QLatin1Char('\n'));
+}
+
+QStringList WifiClass::getSecuredList()
+{
+    return classifiedScan(true);
+}
+
+QStringList WifiClass::getUnSecuredList()
+{
+    return classifiedScan(false);
+}
+
+// The scan is filtered to "SSID" and "RSN" lines; each "SSID" line is judged by
+// the line right after it, which is consumed whatever it holds. So an "SSID"
+// line that follows another one, or ends the file, lands in neither list.
+QStringList WifiClass::classifiedScan(bool secured)
+{
+    const QByteArray listFile = netshell::path(secured ? QStringLiteral("/media/data/wifisec.txt")
+                                                       : QStringLiteral("/media/data/wifiunsec.txt"));
+    netshell::run("rm -f " + listFile);
+    netshell::run(QByteArrayLiteral("rm -f /media/data/wifi.txt"));
+    netshell::run(QByteArrayLiteral("iw dev wlan0 scan | grep -E 'SSID|RSN' > /media/data/wifi.txt"));
+
+    QStringList result;
+    QFile scan(platform::sysPath(QStringLiteral("/media/data/wifi.txt")));
+    if (!scan.open(QIODevice::ReadOnly)) {
+        qCWarning(lcNet) << "no scan result in /media/data/wifi.txt";
+        return result;
+    }
+    while (!scan.atEnd()) {
+        QByteArray ssidLine = scan.readLine();
+        if (!ssidLine.contains("SSID"))
+            continue;
+        if (scan.atEnd())
+            break;
+        const QByteArray next = scan.readLine();
+        if (next.contains("RSN") != secured)
+            continue;
+        if (ssidLine.endsWith('\n'))
+            ssidLine.chop(1);
+        // printf rather than echo: dash's echo would act on backslashes in a name.
+        netshell::run("printf '%s\\n' " + netshell::quoted(ssidLine) + " >> " + listFile);
+        result.append(QString::fromUtf8(ssidLine));
+    }
+    return result;
+}

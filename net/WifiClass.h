@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// Switches wlan0 on and off, scans for networks and joins or leaves one, all
+// through the board's network tools. Created by QML as `wifiClass`; every slot
+// blocks the caller until the tools are done (a scan or a DHCP request takes
+// seconds). Network names and pass phrases always reach the tools as single,
+// quoted words.
+class WifiClass : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit WifiClass(QObject *parent = nullptr);
+
+public slots:
+    QString get_wifi_mac_address();
+    void setWifiState(bool state);
+
+    // Raw "SSID" lines of a fresh scan (for example "\tSSID: name"), split at
+    // every line feed.
+    QStringList getWifiSSIDs();
+    // "SSID" lines whose following line advertises RSN, or does not.
+    QStringList getSecuredList();
+    QStringList getUnSecuredList();
+
+    // Joins an open network, or a WPA network with a pass phrase; true when
+    // the DHCP client obtained a lease.
+    bool connectToSSID(const QString &ssid);
+    bool connectToSSID(const QString &ssid, const QString &passcode);
+
+    bool disconnectFromSSID(const QString &ssid);
+
+private:
+    QStringList classifiedScan(bool secured);
+    void resetSupplicantConfig();
+    bool leaseObtained();
+};
