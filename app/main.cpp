@@ -1,6 +1,8 @@
 #include "FileIo.h"
 #include "Globals.h"
+#include "NetworkSetup.h"
 #include "SerialPortIO.h"
+#include "WifiClass.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -44,7 +46,9 @@ int main(int argc, char *argv[])
         return 0;
 
     qmlRegisterType<FileIo>("com.zum.qml", 1, 0, "FileIo");
+    qmlRegisterType<NetworkSetup>("com.zum.qml", 1, 0, "NetworkSetup");
     qmlRegisterType<SerialPortIO>("com.zum.qml", 1, 0, "SerialPortIO");
+    qmlRegisterType<WifiClass>("com.zum.qml", 1, 0, "WifiClass");
 
     QQmlApplicationEngine engine;
     engine.load(QUrl(QStringLiteral("qrc:///qml/main.qml")));
