@@ -2,6 +2,7 @@
 // Builds a simulated board root, starts the simulated pieces and runs until
 // interrupted.
 #include "SimBoard.h"
+#include "SimOneWire.h"
 #include "SimRemoteServer.h"
 #include "SimRoot.h"
 #include "SimSysfs.h"
@@ -52,10 +53,17 @@ int main(int argc, char *argv[])
     }
     sim::SimRoot::build(root);
     sim::SimSysfs::build(root);
+    // One valve on the 1-Wire bus; a chip left by an earlier demo keeps its count.
+    const sim::SimOneWire oneWire(root);
+    if (oneWire.slaves().isEmpty()) {
+        oneWire.addSlave();
+        oneWire.putRecord(0, 1);
+    }
 
     QTextStream out(stdout);
     out << "zumsim: simulated root " << root << "\n";
     out << "zumsim: fake tool calls in " << root << "/sim/calls.log\n";
+    out << "zumsim: valve EEPROM in " << root << oneWire.eepromPath(oneWire.slaves().value(0)) << "\n";
     out.flush();
 
     sim::SimBoard board(root);
