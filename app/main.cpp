@@ -2,6 +2,7 @@
 #include "Globals.h"
 #include "NetworkSetup.h"
 #include "SerialPortIO.h"
+#include "ThreadHandler.h"
 #include "WifiClass.h"
 
 #include <QApplication>
@@ -48,6 +49,7 @@ int main(int argc, char *argv[])
     qmlRegisterType<FileIo>("com.zum.qml", 1, 0, "FileIo");
     qmlRegisterType<NetworkSetup>("com.zum.qml", 1, 0, "NetworkSetup");
     qmlRegisterType<SerialPortIO>("com.zum.qml", 1, 0, "SerialPortIO");
+    qmlRegisterType<ThreadHandler>("com.zum.qml", 1, 0, "ThreadHandler");
     qmlRegisterType<WifiClass>("com.zum.qml", 1, 0, "WifiClass");
 
     QQmlApplicationEngine engine;
