@@ -4,6 +4,7 @@
 #include "SimBoard.h"
 #include "SimOneWire.h"
 #include "SimRemoteServer.h"
+#include "SimNet.h"
 #include "SimRoot.h"
 #include "SimSysfs.h"
 
@@ -52,6 +53,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     sim::SimRoot::build(root);
+    sim::SimNet::build(root);
     sim::SimSysfs::build(root);
     // One valve on the 1-Wire bus; a chip left by an earlier demo keeps its count.
     const sim::SimOneWire oneWire(root);
