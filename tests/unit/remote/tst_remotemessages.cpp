@@ -15,12 +15,8 @@ private slots:
     void reports();
     void cleaning_data();
     void cleaning();
-    void kinds_data();
-    void kinds();
     void profileNumbers_data();
     void profileNumbers();
-    void profileObjects_data();
-    void profileObjects();
     void eepromAnswers_data();
     void eepromAnswers();
 };
@@ -79,31 +75,6 @@ void TestRemoteMessages::cleaning()
     QCOMPARE(cleanRequest(received), request);
 }
 
-void TestRemoteMessages::kinds_data()
-{
-    QTest::addColumn<QString>("request");
-    QTest::addColumn<int>("kind");
-
-    QTest::newRow("identification") << "ZUM_CLIENT_REQ_IDENTIFICATION" << int(RequestKind::Identification);
-    QTest::newRow("identification and more") << "ZUM_CLIENT_REQ_IDENTIFICATIONZUM_IOT_REQ"
-                                            << int(RequestKind::Identification);
-    QTest::newRow("profile request") << "@7" << int(RequestKind::ProfileRequest);
-    QTest::newRow("upload") << "#7#{}" << int(RequestKind::ProfileUpload);
-    QTest::newRow("query") << "GET#EPROM" << int(RequestKind::Query);
-    QTest::newRow("poll") << "ZUM_IOT_REQ" << int(RequestKind::DataPoll);
-    QTest::newRow("two polls in one read") << "ZUM_IOT_REQZUM_IOT_REQ" << int(RequestKind::DataPoll);
-    QTest::newRow("lower case") << "zum_iot_req" << int(RequestKind::Other);
-    QTest::newRow("poll not at start") << " ZUM_IOT_REQ" << int(RequestKind::Other);
-    QTest::newRow("empty") << "" << int(RequestKind::Other);
-}
-
-void TestRemoteMessages::kinds()
-{
-    QFETCH(QString, request);
-    QFETCH(int, kind);
-    QCOMPARE(int(requestKind(request)), kind);
-}
-
 void TestRemoteMessages::profileNumbers_data()
 {
     QTest::addColumn<QString>("field");
@@ -130,27 +101,6 @@ void TestRemoteMessages::profileNumbers()
     QFETCH(QString, field);
     QFETCH(int, number);
     QCOMPARE(profileNumber(field), number);
-}
-
-void TestRemoteMessages::profileObjects_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("profile") << "{\"programValue\":3,\"dwell\":\"250\"}" << true;
-    QTest::newRow("empty object") << "{}" << true;
-    QTest::newRow("array") << "[1,2]" << false;
-    QTest::newRow("plain text") << "hello" << false;
-    QTest::newRow("cut short") << "{\"programValue\":3," << false;
-    QTest::newRow("two objects") << "{}{}" << false;
-    QTest::newRow("empty") << "" << false;
-}
-
-void TestRemoteMessages::profileObjects()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, accepted);
-    QCOMPARE(isProfileObject(text), accepted);
 }
 
 void TestRemoteMessages::eepromAnswers_data()
