@@ -3,7 +3,6 @@
 #include "Globals.h"
 #include "InputThread.h"
 
-#include <QSignalSpy>
 
 #include <array>
 #include <memory>
@@ -317,16 +316,18 @@ private slots:
     // also while the GUI side keeps switching the nozzle control.
     void threadLifecycle()
     {
-        qRegisterMetaType<float>("float");
         InputThread thread;
-        QSignalSpy values(&thread, &InputThread::inputValues);
-        QSignalSpy shutdowns(&thread, &InputThread::callForShutDown);
+        int values = 0;
+        QStringList shutdowns;
+        // Context `this` lives on the test thread: deliveries are queued, as for the facade.
+        connect(&thread, &InputThread::inputValues, this, [&] { ++values; });
+        connect(&thread, &InputThread::callForShutDown, this,
+                [&](const QString &who, bool state) { shutdowns << QString("%1 %2").arg(who).arg(state); });
         fs.setNozzleTemp(2);
         thread.start(QThread::HighestPriority);
-        QTRY_VERIFY_WITH_TIMEOUT(values.size() >= 3, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(values >= 3, 5000);
         thread.setNozzleControl(true);
-        QTRY_COMPARE_WITH_TIMEOUT(shutdowns.size(), 1, 5000);
-        QCOMPARE(shutdowns.first().at(0).toString(), QString("NOZZLE_TEMP"));
+        QTRY_COMPARE_WITH_TIMEOUT(shutdowns, QStringList({"NOZZLE_TEMP 1"}), 5000);
         thread.clearShutdownRequestor();
         QTRY_COMPARE_WITH_TIMEOUT(shutdowns.size(), 2, 5000);
         thread.setNozzleControl(false);
@@ -336,19 +337,23 @@ private slots:
         QVERIFY(!thread.isRunningFlag());
 
         // A restart runs again; the latch survives it.
-        const int before = values.size();
+        QCoreApplication::processEvents();
+        const int before = values;
         thread.start();
-        QTRY_VERIFY_WITH_TIMEOUT(values.size() > before + 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(values > before + 1, 5000);
         QCOMPARE(thread.shutdownRequestor(), 5);
+        thread.stopInputThread();
+        QVERIFY(thread.wait(5000));
     }
 
     // Destroying the object while its loop still runs must end the loop, not the process.
     void destroyWhileRunning()
     {
         auto thread = std::make_unique<InputThread>();
-        QSignalSpy values(thread.get(), &InputThread::inputValues);
+        int values = 0;
+        connect(thread.get(), &InputThread::inputValues, this, [&] { ++values; });
         thread->start();
-        QTRY_VERIFY_WITH_TIMEOUT(values.size() >= 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(values >= 1, 5000);
         thread.reset();
     }
 };
