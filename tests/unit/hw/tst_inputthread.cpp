@@ -316,12 +316,14 @@ private slots:
     // also while the GUI side keeps switching the nozzle control.
     void threadLifecycle()
     {
-        InputThread thread;
         int values = 0;
         QStringList shutdowns;
-        // Context `this` lives on the test thread: deliveries are queued, as for the facade.
-        connect(&thread, &InputThread::inputValues, this, [&] { ++values; });
-        connect(&thread, &InputThread::callForShutDown, this,
+        // The receiver lives on the test thread, so deliveries are queued as for
+        // the facade; it goes before the counters, taking pending deliveries along.
+        QObject receiver;
+        InputThread thread;
+        connect(&thread, &InputThread::inputValues, &receiver, [&] { ++values; });
+        connect(&thread, &InputThread::callForShutDown, &receiver,
                 [&](const QString &who, bool state) { shutdowns << QString("%1 %2").arg(who).arg(state); });
         fs.setNozzleTemp(2);
         thread.start(QThread::HighestPriority);
@@ -349,9 +351,10 @@ private slots:
     // Destroying the object while its loop still runs must end the loop, not the process.
     void destroyWhileRunning()
     {
-        auto thread = std::make_unique<InputThread>();
         int values = 0;
-        connect(thread.get(), &InputThread::inputValues, this, [&] { ++values; });
+        QObject receiver;
+        auto thread = std::make_unique<InputThread>();
+        connect(thread.get(), &InputThread::inputValues, &receiver, [&] { ++values; });
         thread->start();
         QTRY_VERIFY_WITH_TIMEOUT(values >= 1, 5000);
         thread.reset();
