@@ -7,7 +7,9 @@
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZUM_BUILD_DIR:-$here/build}
-"$here/scripts/build.sh" "$build"
+"$here/scripts/install-deps.sh"
+cmake -S "$here" -B "$build" -DZUM_WERROR=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target zumvalvecontroller zumsim-cli
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/zumdemo.XXXXXX")
 export ZUM_ROOT="$root"
