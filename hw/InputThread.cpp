@@ -163,21 +163,21 @@ void InputThread::refreshInputs()
     emit inputValues(pT, pV, pC, pcbT, pcbV, aT, aV, nT);
 }
 
-bool InputThread::request(Requestor code, const char *name)
+bool InputThread::request(Requestor code, const QString &name)
 {
     // Only one input may hold the shutdown; the GUI thread may clear it at any time.
     int expected = NoRequestor;
     if (!requestor.compare_exchange_strong(expected, code))
         return false;
-    emit callForShutDown(QLatin1String(name), true);
+    emit callForShutDown(name, true);
     return true;
 }
 
-void InputThread::release(Requestor code, const char *name)
+void InputThread::release(Requestor code, const QString &name)
 {
     int expected = code;
     if (requestor.compare_exchange_strong(expected, NoRequestor))
-        emit callForShutDown(QLatin1String(name), false);
+        emit callForShutDown(name, false);
 }
 
 float InputThread::readPiezoTemp()
@@ -207,7 +207,7 @@ float InputThread::readPiezoTemp()
         emit piezoTempExceeded(false);
     }
     if (t < 80.0f)
-        release(PiezoTempRequestor, "PIEZO_TEMP");
+        release(PiezoTempRequestor, QStringLiteral("PIEZO_TEMP"));
     if (t > 40.0f && !piezoFault) {
         piezoFault = true;
         emit piezoTempFault(true);
@@ -230,7 +230,7 @@ float InputThread::readNozzleTemp()
     if (t < 5.0f) {
         // A cold nozzle only matters while the heater is meant to be on.
         if (nozzleOn.load())
-            request(NozzleTempRequestor, "NOZZLE_TEMP");
+            request(NozzleTempRequestor, QStringLiteral("NOZZLE_TEMP"));
         return t + kOutOfRangeOffset;
     }
     return t;
@@ -243,11 +243,11 @@ float InputThread::readAmpTemp()
         return kUnreadable;
     const float t = ampTempFromCounts(counts);
     if (t > 90.0f || t <= 0.0f) {
-        request(AmpTempRequestor, "AMP_TEMP");
+        request(AmpTempRequestor, QStringLiteral("AMP_TEMP"));
         return t + kOutOfRangeOffset;
     }
     if (t < 85.0f)
-        release(AmpTempRequestor, "AMP_TEMP");
+        release(AmpTempRequestor, QStringLiteral("AMP_TEMP"));
     return t;
 }
 
@@ -258,10 +258,10 @@ float InputThread::readBoostTemp()
         return kUnreadable;
     const float t = boostTempFromCounts(counts);
     if (t > 85.0f || t <= 0.0f) {
-        request(BoostSupplyTempRequestor, "BOOST_SUPPLY_TEMP");
+        request(BoostSupplyTempRequestor, QStringLiteral("BOOST_SUPPLY_TEMP"));
         return t + kOutOfRangeOffset;
     }
     if (t < 80.0f)
-        release(BoostSupplyTempRequestor, "BOOST_SUPPLY_TEMP");
+        release(BoostSupplyTempRequestor, QStringLiteral("BOOST_SUPPLY_TEMP"));
     return t;
 }

@@ -68,8 +68,8 @@ private:
     float readAmpTemp();
     float readBoostTemp();
     void pause();
-    bool request(Requestor code, const char *name);
-    void release(Requestor code, const char *name);
+    bool request(Requestor code, const QString &name);
+    void release(Requestor code, const QString &name);
 
     std::atomic<bool> running{true};
     int rotationStep = 1;
