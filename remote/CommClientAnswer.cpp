@@ -5,7 +5,6 @@
 #include "RemoteMessages.h"
 
 #include <QLoggingCategory>
-#include <QMutexLocker>
 
 namespace {
 
@@ -17,7 +16,7 @@ QByteArray CommClientThread::answer(const QString &request, bool &sendLatestFirs
 {
     switch (remote::requestKind(request)) {
     case remote::RequestKind::Identification: {
-        QMutexLocker locker(&targetLock);
+        std::lock_guard<std::mutex> locker(targetLock);
         return remote::identificationAnswer(clientMacAddress);
     }
     case remote::RequestKind::ProfileRequest:
@@ -80,7 +79,7 @@ QByteArray CommClientThread::answerQuery(const QString &request)
 QByteArray CommClientThread::answerPoll(bool &sendLatestFirst)
 {
     pollSeen = true;
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     if (sendLatestFirst) {
         if (latestPackage == QLatin1String(remote::noPackage))
             return remote::nothingAnswer;
@@ -94,7 +93,7 @@ QByteArray CommClientThread::answerPoll(bool &sendLatestFirst)
 
 QByteArray CommClientThread::answerOther()
 {
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     if (pollSeen && !outgoingQueue.isEmpty()) {
         pollSeen = false;
         return remote::framedReport(outgoingQueue.takeFirst()).toUtf8();

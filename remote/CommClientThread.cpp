@@ -5,7 +5,6 @@
 #include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
 #include <QDebug>
-#include <QMutexLocker>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -19,22 +18,26 @@ CommClientThread::CommClientThread(QObject *parent)
 CommClientThread::~CommClientThread()
 {
     {
-        QMutexLocker locker(&targetLock);
+        std::lock_guard<std::mutex> locker(targetLock);
         quitRequested = true;
         wakeSession();
     }
     wait();
+    // run() leaves through this lock; taking it once more orders everything
+    // run() did before the members go, for thread checkers that cannot see
+    // through wait().
+    std::lock_guard<std::mutex> locker(targetLock);
 }
 
 void CommClientThread::setTiming(const Timing &newTiming)
 {
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     timing = newTiming;
 }
 
 void CommClientThread::setTarget(const QString &host, int newPort)
 {
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     hostName = host;
     port = newPort;
     newTargetRequested = true;
@@ -43,7 +46,7 @@ void CommClientThread::setTarget(const QString &host, int newPort)
 
 void CommClientThread::queueReport(const QString &report)
 {
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     while (outgoingQueue.size() >= maxQueuedReports)
         outgoingQueue.removeFirst();
     outgoingQueue.append(report);
@@ -51,19 +54,19 @@ void CommClientThread::queueReport(const QString &report)
 
 void CommClientThread::setLatestPackage(const QString &package)
 {
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     latestPackage = package;
 }
 
 void CommClientThread::setMacAddress(const QString &mac)
 {
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     clientMacAddress = mac;
 }
 
 QStringList CommClientThread::queuedReports() const
 {
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     return outgoingQueue;
 }
 
@@ -74,13 +77,13 @@ CommClientThread::Ending CommClientThread::timedOut()
 
 CommClientThread::Timing CommClientThread::currentTiming() const
 {
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     return timing;
 }
 
 CommClientThread::Interrupt CommClientThread::pendingInterrupt() const
 {
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     if (quitRequested)
         return Interrupt::Stop;
     return newTargetRequested ? Interrupt::NewTarget : Interrupt::None;
@@ -114,7 +117,7 @@ void CommClientThread::run()
 {
     QTcpSocket socket;
     {
-        QMutexLocker locker(&targetLock);
+        std::lock_guard<std::mutex> locker(targetLock);
         sessionDispatcher = QAbstractEventDispatcher::instance();
     }
     const auto settled = [&socket] {
@@ -131,7 +134,7 @@ void CommClientThread::run()
             waitFor(currentTiming().pauseMs, [] { return false; });
         }
         {
-            QMutexLocker locker(&targetLock);
+            std::lock_guard<std::mutex> locker(targetLock);
             if (quitRequested)
                 break;
             now = timing;
@@ -181,7 +184,7 @@ void CommClientThread::run()
     }
 
     socket.abort();
-    QMutexLocker locker(&targetLock);
+    std::lock_guard<std::mutex> locker(targetLock);
     sessionDispatcher = nullptr;
 }
 

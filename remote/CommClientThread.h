@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <QThread>
 
 #include <functional>
+#include <mutex>
 
 class QAbstractEventDispatcher;
 class QTcpSocket;
@@ -81,7 +81,7 @@ private:
     QByteArray answerPoll(bool &sendLatestFirst);
     QByteArray answerOther();
 
-    mutable QMutex targetLock;
+    mutable std::mutex targetLock; // a standard mutex, so thread checkers see it
     QString hostName;
     int port = 4900;
     bool quitRequested = false;
