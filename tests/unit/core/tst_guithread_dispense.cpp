@@ -41,6 +41,7 @@ private slots:
     void sequenceModeStepsOnCountReports();
     void continuousRunWhilePressed();
     void dispenseControlInputForcesIdle();
+    void ownThreadEndsWhenIdle();
 };
 
 void TestGuiThreadDispense::runIsTimedInTicks_data()
@@ -212,6 +213,24 @@ void TestGuiThreadDispense::dispenseControlInputForcesIdle()
 
     sysfs.setDispenseControl(1);
     QTRY_VERIFY(!stopped.isEmpty() && !stopped.last().at(0).toBool());
+}
+
+void TestGuiThreadDispense::ownThreadEndsWhenIdle()
+{
+    Bench bench;
+    QVERIFY(bench.up());
+    bench.gui->start(QThread::HighPriority);
+    QVERIFY(bench.gui->isRunning());
+    bench.gui->intializeVariables(QStringLiteral("x86_64"));
+    QVERIFY(bench.gui->wait(2000));
+
+    // Started for a run, the loop is asked to end when the machine is back in Idle.
+    loadDotProfile(bench, 1000, 10);
+    bench.gui->start(QThread::HighPriority);
+    bench.gui->setRunButtonStatus(true);
+    QTRY_VERIFY(bench.gui->isIdle());
+    QVERIFY(bench.gui->wait(2000));
+    QVERIFY(bench.gui->isFinished());
 }
 
 ZUM_TEST_MAIN(TestGuiThreadDispense)
