@@ -78,6 +78,10 @@ void SimSysfs::build(const QString &root)
         writeIfMissing(root + channelPath(channel), QByteArray::number(counts) + '\n');
     }
 
+    // A plain file opens like the adapter node; selecting a slave on it fails,
+    // which nothing at start-up tries.
+    writeIfMissing(root + QStringLiteral("/dev/i2c-0"), QByteArray());
+
     const QString zuvc = root + QLatin1String(zuvcDir);
     writeIfMissing(zuvc + QStringLiteral("adc_piezo_samples"), "0\n");
     writeIfMissing(zuvc + QStringLiteral("adc_piezo_run"), "0\n");

@@ -8,7 +8,7 @@ namespace sim {
 
 // The board's sysfs as the console sees it: the GPIO lines of the pin map,
 // the dispense-control input (gpio502), the PR PWM chip, the analogue
-// converter's channels and the zuvc driver attributes. Temperatures are set
+// converter's channels, the zuvc driver attributes and the I2C bus node. Temperatures are set
 // as raw counts computed by inverting the console's own conversions.
 class SimSysfs
 {

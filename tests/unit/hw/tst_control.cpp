@@ -74,14 +74,24 @@ private slots:
         QCOMPARE(fs.gpioValue(502), QByteArray("1\n"));
         QCOMPARE(testroot::readFile("/sys/class/pwm/pwmchip6/pwm0/enable"), QByteArray("1\n"));
         QCOMPARE(testroot::readFile("/sys/class/pwm/pwmchip6/pwm0/period"), QByteArray("1000000\n"));
-        // No I2C adapter in the simulated tree: a warning, and set-up goes on.
+        QCOMPARE(log.all(), QStringList({"Control init arm"}));
+    }
+
+    void boardInitWithoutI2cBus()
+    {
+        QFile::remove(fs.path("/dev/i2c-0"));
+        Control control;
+        MessageLog log;
+        control.init("arm");
         QCOMPARE(log.all(), QStringList({"Control init arm", "unable to open i2c bus"}));
+        QCOMPARE(fs.gpioValue(114), QByteArray("1\n"));
     }
 
     void boardInitWithEveryLineMissing()
     {
         QDir(fs.path("/sys/class/gpio")).removeRecursively();
         QDir(fs.path("/sys/class/pwm")).removeRecursively();
+        QFile::remove(fs.path("/dev/i2c-0"));
         testroot::writeFile("/sys/class/gpio/export", QByteArray());
         Control control;
         MessageLog log;

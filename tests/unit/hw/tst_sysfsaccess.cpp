@@ -244,6 +244,7 @@ private slots:
 
     void i2cMissingBus()
     {
+        QFile::remove(fs.path("/dev/i2c-0"));
         I2cBus bus(0);
         QString printed;
         const int result = captureStdout(&printed, [&] { return bus.open(); });
