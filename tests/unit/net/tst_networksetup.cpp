@@ -18,6 +18,11 @@ namespace {
 class FakeList
 {
 public:
+    FakeList() = default;
+    // Entries point at each other; a copy would point into the original.
+    FakeList(const FakeList &) = delete;
+    FakeList &operator=(const FakeList &) = delete;
+
     FakeList &ipv4(const char *name, const char *address, unsigned flags = IFF_UP)
     {
         sockaddr_in &in = v4.emplace_back();
@@ -55,9 +60,8 @@ private:
 };
 
 // The list every case of the address walks runs over.
-FakeList sampleList()
+void fillSample(FakeList &list)
 {
-    FakeList list;
     list.noAddress("tun0")
         .ipv4("lo", "127.0.0.1", IFF_UP | IFF_LOOPBACK)
         .ipv6("eth1", "2001:db8::1")
@@ -66,7 +70,6 @@ FakeList sampleList()
         .ipv4("wlan0", "198.51.100.7")
         .ipv4("dummy0", "127.0.0.53")
         .ipv4("eth1", "192.0.2.11");
-    return list;
 }
 
 } // namespace
@@ -129,13 +132,15 @@ void TestNetworkSetup::lastIpv4Wins()
 {
     QFETCH(QString, name);
     QFETCH(QString, expected);
-    const FakeList list = sampleList();
+    FakeList list;
+    fillSample(list);
     QCOMPARE(netaddr::lastIpv4Of(list.head(), name), expected);
 }
 
 void TestNetworkSetup::externalAddresses()
 {
-    const FakeList list = sampleList();
+    FakeList list;
+    fillSample(list);
     QCOMPARE(netaddr::externalIpv4(list.head()),
              (QStringList{"192.0.2.10", "192.0.2.99", "198.51.100.7", "192.0.2.11"}));
     QCOMPARE(netaddr::externalIpv4(nullptr), QStringList());
@@ -149,23 +154,20 @@ void TestNetworkSetup::machineListIsReadable()
     QCOMPARE(netaddr::systemIpv4Of("no-such-interface"), QString());
 }
 
+// One interface as the board's ifconfig prints it.
+static QByteArray ifconfigBlock(const char *name, const char *address)
+{
+    return QByteArray(name) + "      Link encap:Ethernet\n          inet addr:" + address + "  Mask:255.0.0.0\n";
+}
+
 void TestNetworkSetup::ifconfigAddresses_data()
 {
     QTest::addColumn<QByteArray>("ifconfig");
     QTest::addColumn<QString>("expected");
-
-    const QByteArray loopback = "lo        Link encap:Local Loopback\n"
-                                "          inet addr:127.0.0.1  Mask:255.0.0.0\n";
-    QTest::newRow("wired only")
-        << "eth1      Link encap:Ethernet  HWaddr 02:00:00:00:00:01\n"
-           "          inet addr:127.0.0.2  Bcast:127.255.255.255  Mask:255.0.0.0\n" + loopback
-        << "127.0.0.2\n";
+    QTest::newRow("wired only") << ifconfigBlock("eth1", "127.0.0.2") + ifconfigBlock("lo  ", "127.0.0.1")
+                                << "127.0.0.2\n";
     QTest::newRow("wired and wireless")
-        << "eth1      Link encap:Ethernet  HWaddr 02:00:00:00:00:01\n"
-           "          inet addr:127.0.0.2  Bcast:127.255.255.255  Mask:255.0.0.0\n"
-        + loopback
-        + "wlan0     Link encap:Ethernet  HWaddr 02:00:00:00:00:02\n"
-          "          inet addr:127.0.0.3  Bcast:127.255.255.255  Mask:255.0.0.0\n"
+        << ifconfigBlock("eth1", "127.0.0.2") + ifconfigBlock("lo  ", "127.0.0.1") + ifconfigBlock("wlan0", "127.0.0.3")
         << "127.0.0.2\n127.0.0.3\n";
 }
 
