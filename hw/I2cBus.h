@@ -7,6 +7,9 @@ class I2cBus
 {
 public:
     explicit I2cBus(int bus);
+    ~I2cBus() { close(); }
+    I2cBus(const I2cBus &) = delete;
+    I2cBus &operator=(const I2cBus &) = delete;
 
     // 0 when opened, 1 when the device node could not be opened.
     int open();

