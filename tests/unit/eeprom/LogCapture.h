@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QMutex>
-#include <QMutexLocker>
 #include <QString>
 #include <QStringList>
 #include <QThread>
@@ -9,6 +7,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <mutex>
 
 // Collects the debug lines of the code under test (from any thread) while
 // it lives; warnings still reach the test output.
@@ -36,7 +35,7 @@ public:
 
     QStringList texts() const
     {
-        QMutexLocker locker(&mutex);
+        std::lock_guard<std::mutex> locker(mutex);
         QStringList all;
         for (const Line &line : lines)
             all.append(line.text);
@@ -44,7 +43,7 @@ public:
     }
     QVector<Line> all() const
     {
-        QMutexLocker locker(&mutex);
+        std::lock_guard<std::mutex> locker(mutex);
         return lines;
     }
     int count(const QString &text) const { return texts().count(text); }
@@ -58,7 +57,7 @@ public:
     bool has(const QString &text) const { return texts().contains(text); }
     void clear()
     {
-        QMutexLocker locker(&mutex);
+        std::lock_guard<std::mutex> locker(mutex);
         lines.clear();
     }
 
@@ -79,14 +78,15 @@ private:
             return;
         }
         {
-            QMutexLocker locker(&self->mutex);
+            std::lock_guard<std::mutex> locker(self->mutex);
             self->lines.append({QThread::currentThreadId(), text});
         }
         if (self->onLine)
             self->onLine(text);
     }
 
-    mutable QMutex mutex;
+    // std::mutex rather than QMutex: visible to ThreadSanitizer.
+    mutable std::mutex mutex;
     QVector<Line> lines;
     QtMessageHandler previous = nullptr;
     std::function<void(const QString &)> onLine;

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <memory>
+#include <mutex>
 
 using namespace valvefixture;
 
@@ -116,10 +117,14 @@ private slots:
         bus().putRecord(1000, 1);
         LogCapture log;
         const int reads = 15;
+        std::mutex resultsMutex; // not QMutex: ThreadSanitizer cannot see into Qt's
         QStringList readResults;
         std::unique_ptr<QThread> reader(QThread::create([&] {
-            for (int i = 0; i < reads; ++i)
-                readResults.append(FileIo().jetValveReadEPROM());
+            for (int i = 0; i < reads; ++i) {
+                const QString result = FileIo().jetValveReadEPROM();
+                std::lock_guard<std::mutex> locker(resultsMutex);
+                readResults.append(result);
+            }
         }));
         reader->start();
         QSet<int> written{1000};
@@ -128,6 +133,7 @@ private slots:
             written.insert(1000 + i);
         }
         QVERIFY(reader->wait(120000));
+        std::lock_guard<std::mutex> locker(resultsMutex);
 
         QCOMPARE(readResults.size(), reads);
         for (const QString &result : qAsConst(readResults)) {
