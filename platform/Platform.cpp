@@ -74,6 +74,12 @@ QByteArray mapCommand(const QByteArray &command)
             out.append(c);
             continue;
         }
+        if (c == '\\' && i + 1 < command.size()) {
+            // An escaped character (as in shellQuote's '\'') is never a word start.
+            out.append(c);
+            out.append(command.at(++i));
+            continue;
+        }
         const char prev = i == 0 ? ' ' : command.at(i - 1);
         const bool wordStart = prev == ' ' || prev == '\t' || prev == '>' || prev == '<' || prev == '=';
         if (c == '/' && wordStart) {

@@ -37,6 +37,9 @@ void TestPlatform::commandPathsMapUnquotedBoardPathsOnly_data()
     QTest::newRow("quoted left alone") << "echo '/media/x' \"/etc/y\"" << "echo '/media/x' \"/etc/y\"";
     QTest::newRow("not a board root") << "ls /tmp /mediax" << "ls /tmp /mediax";
     QTest::newRow("word inside") << "echo a/media/b" << "echo a/media/b";
+    QTest::newRow("after escaped quote") << "echo 'it'\\''s'>>/etc/wpa 'a /etc/x'"
+                                         << "echo 'it'\\''s'>>R/etc/wpa 'a /etc/x'";
+    QTest::newRow("escaped slash") << "echo \\/media/x" << "echo \\/media/x";
 }
 
 void TestPlatform::commandPathsMapUnquotedBoardPathsOnly()
