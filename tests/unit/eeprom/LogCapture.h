@@ -4,13 +4,12 @@
 #include <QStringList>
 #include <QThread>
 #include <QVector>
-#include <QtGlobal>
 
 #include <functional>
 #include <mutex>
 
-// Collects the debug lines of the code under test (from any thread) while
-// it lives; warnings still reach the test output.
+// Collects the debug lines logged (from any thread) while it lives. Lines
+// logged from inside the hook bypass it: Qt does not re-enter a handler.
 class LogCapture
 {
 public:
@@ -19,47 +18,25 @@ public:
         QString text;
     };
 
-    LogCapture()
-    {
-        current() = this;
-        previous = qInstallMessageHandler(&LogCapture::handle);
-    }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(previous);
-        current() = nullptr;
-    }
+    LogCapture() { current() = this; previous = qInstallMessageHandler(&LogCapture::handle); }
+    ~LogCapture() { qInstallMessageHandler(previous); current() = nullptr; }
 
-    // Called on the logging thread for every captured line.
-    void setHook(std::function<void(const QString &)> hook) { onLine = std::move(hook); }
+    std::function<void(const QString &)> hook; // runs on the logging thread
 
-    QStringList texts() const
+    QVector<Line> lines() const
     {
-        std::lock_guard<std::mutex> locker(mutex);
-        QStringList all;
-        for (const Line &line : lines)
-            all.append(line.text);
+        std::lock_guard<std::mutex> locker(mutex); // std::mutex: visible to ThreadSanitizer
         return all;
     }
-    QVector<Line> all() const
+    QStringList texts() const
     {
-        std::lock_guard<std::mutex> locker(mutex);
-        return lines;
+        QStringList texts;
+        for (const Line &line : lines())
+            texts.append(line.text);
+        return texts;
     }
     int count(const QString &text) const { return texts().count(text); }
-    int countStartingWith(const QString &prefix) const
-    {
-        int n = 0;
-        for (const QString &text : texts())
-            n += text.startsWith(prefix) ? 1 : 0;
-        return n;
-    }
     bool has(const QString &text) const { return texts().contains(text); }
-    void clear()
-    {
-        std::lock_guard<std::mutex> locker(mutex);
-        lines.clear();
-    }
 
 private:
     static LogCapture *&current()
@@ -67,27 +44,20 @@ private:
         static LogCapture *capture = nullptr;
         return capture;
     }
-
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
     {
         LogCapture *self = current();
-        if (!self)
-            return;
-        if (type != QtDebugMsg) {
-            self->previous(type, context, text);
-            return;
-        }
+        if (type != QtDebugMsg)
+            return self->previous(type, context, text);
         {
             std::lock_guard<std::mutex> locker(self->mutex);
-            self->lines.append({QThread::currentThreadId(), text});
+            self->all.append({QThread::currentThreadId(), text});
         }
-        if (self->onLine)
-            self->onLine(text);
+        if (self->hook)
+            self->hook(text);
     }
 
-    // std::mutex rather than QMutex: visible to ThreadSanitizer.
     mutable std::mutex mutex;
-    QVector<Line> lines;
+    QVector<Line> all;
     QtMessageHandler previous = nullptr;
-    std::function<void(const QString &)> onLine;
 };

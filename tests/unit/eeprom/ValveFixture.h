@@ -5,45 +5,21 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
-// A fresh valve bus and an empty data folder for each test case.
+// One valve on a fresh bus and an empty data folder for each test case.
 namespace valvefixture {
 
-inline const QString &slave()
-{
-    static const QString name = QLatin1String(sim::SimOneWire::defaultSlave);
-    return name;
-}
-
-inline QString mirrorPath()
-{
-    return QStringLiteral("/media/data/") + slave() + QStringLiteral("-1");
-}
-
-inline sim::SimOneWire bus()
-{
-    return sim::SimOneWire(testroot::root());
-}
+inline sim::SimOneWire bus() { return sim::SimOneWire(testroot::root()); }
+inline QString slave() { return QLatin1String(sim::SimOneWire::defaultSlave); }
+inline QString mirrorPath() { return QStringLiteral("/media/data/") + slave() + QStringLiteral("-1"); }
+inline QByteArray chipRecord() { return bus().eeprom().left(7); }
 
 inline void reset()
 {
     QDir(testroot::path(QLatin1String(sim::SimOneWire::masterDir))).removeRecursively();
-    QDir data(testroot::path(QStringLiteral("/media/data")));
-    const QFileInfoList entries = data.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden
-                                                     | QDir::System);
-    for (const QFileInfo &entry : entries) {
-        if (entry.isDir() && !entry.isSymLink())
-            QDir(entry.filePath()).removeRecursively();
-        else
-            data.remove(entry.fileName());
-    }
+    QDir(testroot::path(QStringLiteral("/media/data"))).removeRecursively();
+    QDir().mkpath(testroot::path(QStringLiteral("/media/data")));
     bus().addSlave();
-}
-
-inline bool mirrorExists()
-{
-    return QFile::exists(testroot::path(mirrorPath()));
 }
 
 } // namespace valvefixture

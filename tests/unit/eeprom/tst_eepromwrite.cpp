@@ -28,19 +28,14 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QByteArray>("chip");
         QTest::addColumn<QByteArray>("mirror");
-
-        const QByteArray before = sim::SimOneWire::recordBytes(99, 1);
-        QTest::newRow("12345#1") << "12345#1" << true << QByteArray::fromHex("39300000015689")
-                                 << QByteArray("12345#1#35158");
-        QTest::newRow("flags kept") << "40#6" << true << sim::SimOneWire::recordBytes(40, 6)
-                                    << "40#6#" + QByteArray::number(recordCrc(40, 6));
-        QTest::newRow("negative count") << "-5#1" << true << sim::SimOneWire::recordBytes(uint32_t(-5), 1)
-                                        << "-5#1#" + QByteArray::number(recordCrc(-5, 1));
-        QTest::newRow("extra field: mirror stays canonical")
-            << "12345#1#x" << true << QByteArray::fromHex("39300000015689") << QByteArray("12345#1#35158");
-        QTest::newRow("count only: refused") << "12345" << false << before
-                                             << "99#1#" + QByteArray::number(recordCrc(99, 1));
-        QTest::newRow("empty: refused") << "" << false << before << "99#1#" + QByteArray::number(recordCrc(99, 1));
+        const QByteArray count12345 = QByteArray::fromHex("39300000015689");
+        const QByteArray before = "99#1#" + QByteArray::number(recordCrc(99, 1));
+        QTest::newRow("12345#1") << "12345#1" << true << count12345 << QByteArray("12345#1#35158");
+        QTest::newRow("negative count, flags kept") << "-5#6" << true << sim::SimOneWire::recordBytes(uint32_t(-5), 6)
+                                                    << "-5#6#" + QByteArray::number(recordCrc(-5, 6));
+        QTest::newRow("extra field: mirror stays sound") << "12345#1#x" << true << count12345
+                                                         << QByteArray("12345#1#35158");
+        QTest::newRow("count only: refused") << "12345" << false << sim::SimOneWire::recordBytes(99, 1) << before;
     }
 
     void writes()
@@ -49,16 +44,13 @@ private slots:
         QFETCH(bool, ok);
         QFETCH(QByteArray, chip);
         QFETCH(QByteArray, mirror);
-
         bus().putRecord(99, 1);
-        FileIo().jetValveReadEPROM(); // the console has seen this valve: mirror exists
+        FileIo().jetValveReadEPROM(); // a valve seen before: its mirror exists
         LogCapture log;
         QCOMPARE(FileIo().jetValveWriteEPROM(comd), ok);
-        QCOMPARE(bus().eeprom().left(7), chip);
+        QCOMPARE(chipRecord(), chip);
         QCOMPARE(testroot::readFile(mirrorPath()), mirror);
         QCOMPARE(log.count(QStringLiteral("Reading data: ")), ok ? 1 : 0);
-        if (ok)
-            QVERIFY(log.has(QStringLiteral("The Path: ") + mirrorPath()));
     }
 
     void failingChips_data()
@@ -81,12 +73,12 @@ private slots:
         LogCapture log;
         QCOMPARE(FileIo().jetValveWriteEPROM(QStringLiteral("12345#1")), false);
         QCOMPARE(log.count(QStringLiteral("Reading data: ")), passes);
-        QCOMPARE(log.has(QStringLiteral("The Path: ") + mirrorPath()), false);
+        QVERIFY(!log.has(QStringLiteral("The Path: ") + mirrorPath()));
 
         bus().replaceEeprom(QString());
         bus().erase();
         QVERIFY(FileIo().jetValveWriteEPROM(QStringLiteral("777#1")));
-        QCOMPARE(bus().eeprom().left(7), sim::SimOneWire::recordBytes(777, 1));
+        QCOMPARE(chipRecord(), sim::SimOneWire::recordBytes(777, 1));
     }
 
     // A write started from inside a write (same call chain) returns true and does nothing.
@@ -96,18 +88,17 @@ private slots:
         LogCapture log;
         int nestedCalls = 0;
         bool nestedResult = false;
-        log.setHook([&](const QString &line) {
+        log.hook = [&](const QString &line) {
             if (line == QLatin1String("Reading data: ") && nestedCalls++ == 0)
                 nestedResult = FileIo().jetValveWriteEPROM(QStringLiteral("999#1"));
-        });
+        };
         QVERIFY(FileIo().jetValveWriteEPROM(QStringLiteral("12345#1")));
         QVERIFY(nestedResult);
         // Lines logged inside the hook bypass the capture, so judge by effect:
         // had the nested call written 999, the outer read-back would differ.
         QCOMPARE(log.count(QStringLiteral("Reading data: ")), 1);
         QCOMPARE(log.count(QStringLiteral("different")), 0);
-        QCOMPARE(bus().eeprom().left(7), QByteArray::fromHex("39300000015689"));
-        QCOMPARE(testroot::readFile(mirrorPath()), QByteArray("12345#1#35158"));
+        QCOMPARE(chipRecord(), QByteArray::fromHex("39300000015689"));
     }
 
     // The remote link reads while the settings page writes: every read sees
@@ -117,7 +108,7 @@ private slots:
         bus().putRecord(1000, 1);
         LogCapture log;
         const int reads = 15;
-        std::mutex resultsMutex; // not QMutex: ThreadSanitizer cannot see into Qt's
+        std::mutex resultsMutex; // not QMutex: ThreadSanitizer cannot see into Qt
         QStringList readResults;
         std::unique_ptr<QThread> reader(QThread::create([&] {
             for (int i = 0; i < reads; ++i) {
@@ -141,12 +132,12 @@ private slots:
             QVERIFY2(parsed.intact && parsed.fieldCount == 3, qPrintable(result));
             QVERIFY2(written.contains(parsed.count), qPrintable(result));
         }
-        QCOMPARE(bus().eeprom().left(7), sim::SimOneWire::recordBytes(1006, 1));
+        QCOMPARE(chipRecord(), sim::SimOneWire::recordBytes(1006, 1));
 
         const Qt::HANDLE writer = QThread::currentThreadId();
         bool inWrite = false;
         bool inRead = false;
-        const QVector<LogCapture::Line> lines = log.all();
+        const QVector<LogCapture::Line> lines = log.lines();
         for (int i = 0; i < lines.size(); ++i) {
             const LogCapture::Line &line = lines.at(i);
             const QString where = QStringLiteral("line %1: %2").arg(i).arg(line.text);
