@@ -6,6 +6,7 @@
 #include "Platform.h"
 
 #include <QFile>
+#include <QMutexLocker>
 #include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
@@ -98,10 +99,15 @@ void FileIo::logOverTemperatureEvent(int errorType, bool heatingOn, bool heating
     }
 
     QString text = read(logPath);
-    exeSys(QStringLiteral("echo /sys/devices/w1_bus_master1/2d* > /media/data/HHWP"));
-    exeSys(QStringLiteral("date +%s > /media/data/otdate.dat"));
-
-    QString listing = read(QStringLiteral("/media/data/HHWP")).remove(QLatin1Char('\n'));
+    QString listing;
+    {
+        // The listing is shared with the EEPROM code, which may be reading
+        // the chip on the remote-link thread right now.
+        QMutexLocker locker(&eeprom::lock());
+        exeSys(QStringLiteral("echo /sys/devices/w1_bus_master1/2d* > /media/data/HHWP"));
+        exeSys(QStringLiteral("date +%s > /media/data/otdate.dat"));
+        listing = read(QStringLiteral("/media/data/HHWP")).remove(QLatin1Char('\n'));
+    }
     const QString realMaster = platform::sysPath(eeprom::masterDir());
     listing.replace(realMaster, eeprom::masterDir());
     const QString timeStamp = read(lastEventPath).remove(QLatin1Char('\n'));
