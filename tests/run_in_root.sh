@@ -8,6 +8,7 @@ export ZUM_ROOT="$root"
 export PATH="$tools:$PATH"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export QT_QUICK_BACKEND="${QT_QUICK_BACKEND:-software}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-suppressions=$(dirname "$0")/tsan.supp}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0}"
 "$@"
 status=$?
