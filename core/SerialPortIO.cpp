@@ -109,6 +109,9 @@ void SerialPortIO::writeData(QString data)
 
 bool SerialPortIO::waitForReply()
 {
+    // Nothing can arrive on a closed port; waiting would only hold the caller.
+    if (!serialPort.isOpen())
+        return false;
     return serialPort.waitForReadyRead(replyWaitMs);
 }
 
