@@ -99,7 +99,7 @@ void GuiThread::transmitRunCommand()
     QThread::msleep(20);
     serialLink.writeData(QStringLiteral("\r"));
     QThread::msleep(20);
-    serialLink.writeToLog(QStringLiteral(">>>>>>>> Thread : Executing Run Command --------"));
+    qDebug().noquote() << QStringLiteral(">>>>>>>> Thread : Executing Run Command --------");
 }
 
 void GuiThread::transmitStopCommand()

@@ -55,8 +55,6 @@ class TestGuiThreadOutputs : public QObject
 private slots:
     void heaterPulsesTenOnHundredTenOff();
     void heaterOffAtOnceAndRestartsOn();
-    void boardLines_data();
-    void boardLines();
     void shutDownLogsTheRequestor();
     void linkWatch_data();
     void linkWatch();
@@ -108,37 +106,6 @@ void TestGuiThreadOutputs::heaterOffAtOnceAndRestartsOn()
     QVERIFY(phases.size() >= 2);
     QVERIFY2(phases[1].atMs < 50, qPrintable(QString::number(phases[1].atMs)));
     bench.gui->setNozzleHeater(false);
-}
-
-void TestGuiThreadOutputs::boardLines_data()
-{
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<int>("gpio");
-    QTest::newRow("heater at target") << 0 << 499;
-    QTest::newRow("piezo cooling air") << 1 << 506;
-    QTest::newRow("any error") << 2 << 497;
-    QTest::newRow("piezo temperature exceeded") << 3 << 498;
-}
-
-void TestGuiThreadOutputs::boardLines()
-{
-    QFETCH(int, slot);
-    QFETCH(int, gpio);
-    Bench bench;
-    QVERIFY(upOnBoard(bench));
-    const sim::SimSysfs sysfs(testroot::root());
-    const auto set = [&](bool state) {
-        switch (slot) {
-        case 0: bench.gui->setHeaterLED(state); break;
-        case 1: bench.gui->setPiezoTempFult(state); break;
-        case 2: bench.gui->setAnyErrorOnDB15(state); break;
-        default: bench.gui->setPiezoTempExceedStatusOnDB15(state); break;
-        }
-    };
-    set(true);
-    QCOMPARE(level(sysfs, gpio), QByteArray("1"));
-    set(false);
-    QCOMPARE(level(sysfs, gpio), QByteArray("0"));
 }
 
 void TestGuiThreadOutputs::shutDownLogsTheRequestor()
