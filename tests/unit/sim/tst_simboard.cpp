@@ -73,302 +73,245 @@ class TestSimBoard : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void echoesAppliedValues_data();
-    void echoesAppliedValues();
-    void assemblesLinesAcrossWrites();
-    void answersRequests();
-    void timedRunReportsItsCycles();
-    void stopCutsRunShort();
-    void continuousRunReportsUntilStopped_data();
-    void continuousRunReportsUntilStopped();
-    void faults_data();
-    void faults();
-    void limitedFaultEnds();
-    void recordsTrafficWithTimes();
-    void survivesConsoleReopen();
-    void peakValueFallsAfterMeasurementStart();
-
-private:
     std::unique_ptr<SimBoard> board;
-};
 
-void TestSimBoard::init()
-{
-    board = std::make_unique<SimBoard>(testroot::root());
-    QVERIFY2(board->start(), qPrintable(board->errorString()));
-}
-
-void TestSimBoard::cleanup()
-{
-    board.reset();
-}
-
-void TestSimBoard::echoesAppliedValues_data()
-{
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QByteArray>("echo");
-    QTest::newRow("P00 zero") << QByteArray("P00:0\r") << QByteArray("P00:1\r\n");
-    QTest::newRow("P01 zero") << QByteArray("P01:0\r") << QByteArray("P01:1\r\n");
-    QTest::newRow("P02 zero") << QByteArray("P02:0\r") << QByteArray("P02:1\r\n");
-    QTest::newRow("P03 zero") << QByteArray("P03:0\r") << QByteArray("P03:1\r\n");
-    QTest::newRow("P05 zero") << QByteArray("P05:0\r") << QByteArray("P05:1\r\n");
-    QTest::newRow("P04 zero kept") << QByteArray("P04:0\r") << QByteArray("P04:0\r\n");
-    QTest::newRow("P12 zero kept") << QByteArray("P12:0\r") << QByteArray("P12:0\r\n");
-    QTest::newRow("P01 at limit") << QByteArray("P01:100000\r") << QByteArray("P01:100000\r\n");
-    QTest::newRow("P01 above") << QByteArray("P01:100001\r") << QByteArray("P01:100000\r\n");
-    QTest::newRow("P03 above") << QByteArray("P03:250000\r") << QByteArray("P03:100000\r\n");
-    QTest::newRow("P05 continuous") << QByteArray("P05:1000000\r") << QByteArray("P05:100000\r\n");
-    QTest::newRow("P02 not capped") << QByteArray("P02:150000\r") << QByteArray("P02:150000\r\n");
-    QTest::newRow("P04 99") << QByteArray("P04:99\r") << QByteArray("P04:99\r\n");
-    QTest::newRow("P04 100") << QByteArray("P04:100\r") << QByteArray("P04:99\r\n");
-    QTest::newRow("P04 150") << QByteArray("P04:150\r") << QByteArray("P04:99\r\n");
-    QTest::newRow("P28 one") << QByteArray("P28:1\r") << QByteArray("P28:1\r\n");
-    QTest::newRow("P16 leading zero") << QByteArray("P16:01\r") << QByteArray("P16:1\r\n");
-    QTest::newRow("after line reset") << QByteArray("\rP04:50\r") << QByteArray("P04:50\r\n");
-}
-
-void TestSimBoard::echoesAppliedValues()
-{
-    QFETCH(QByteArray, command);
-    QFETCH(QByteArray, echo);
-    Console console(board->linkPath());
-    QVERIFY(console.isOpen());
-    console.write(command);
-    QCOMPARE(console.readUntil("\n"), echo);
-    QCOMPARE(board->parameter(command.mid(command.indexOf('P') + 1, 2).toInt()), echo.mid(4, echo.size() - 6).toLongLong());
-}
-
-void TestSimBoard::assemblesLinesAcrossWrites()
-{
-    Console console(board->linkPath());
-    // The console's paced queue sends one character at a time.
-    for (const char c : QByteArray("P16:00\r")) {
-        console.write(QByteArray(1, c));
-        QTest::qWait(5);
-    }
-    QCOMPARE(console.readUntil("\n"), QByteArray("P16:0\r\n"));
-    // Nothing is echoed before the carriage return.
-    console.write("P04:5");
-    QCOMPARE(console.readFor(150), QByteArray());
-    console.write("0\r");
-    QCOMPARE(console.readUntil("\n"), QByteArray("P04:50\r\n"));
-    // Lines the board does not know get no answer.
-    console.write("hello\rP99:\r");
-    QCOMPARE(console.readFor(150), QByteArray());
-}
-
-void TestSimBoard::answersRequests()
-{
-    Console console(board->linkPath());
-    board->setVersionText("AB1.02.03");
-    console.write("P26:\r");
-    QCOMPARE(console.readUntil("\n"), QByteArray("P26:AB1.02.03\r\n"));
-    board->setCycleCount(82);
-    console.write("P21:\r");
-    QCOMPARE(console.readUntil("\n"), QByteArray("P17:        82\r\n"));
-    QCOMPARE(sim::countReport(1234567890), QByteArray("P17:1234567890\r\n"));
-    QCOMPARE(sim::countReport(99999999999), QByteArray("P17:9999999999\r\n"));
-}
-
-void TestSimBoard::timedRunReportsItsCycles()
-{
-    Console console(board->linkPath());
-    // 2000 us per cycle, 100 cycles: a 200 ms run.
-    console.write("P00:100\rP01:1000\rP02:100\rP03:800\rP05:100\rP12:0\r");
-    console.readUntil("P12:0\r\n");
-    console.write("P06:");
-    QTest::qWait(20);
-    QVERIFY(!board->isDispensing()); // the run starts on the carriage return
-    QElapsedTimer timer;
-    timer.start();
-    console.write("\r");
-    QTRY_VERIFY_WITH_TIMEOUT(board->isDispensing() || board->runsStarted() == 1, 1000);
-    QCOMPARE(console.readUntil("\n", 3000), QByteArray("P17:       100\r\n"));
-    QVERIFY2(timer.elapsed() >= 180, qPrintable(QString::number(timer.elapsed())));
-    QVERIFY(!board->isDispensing());
-    QCOMPARE(board->cycleCount(), 100);
-
-    // A run command during a run is ignored; one report comes at the end.
-    board->setRunLengthOverride(150);
-    console.write("P06:\rP06:\r");
-    QCOMPARE(console.readFor(500), QByteArray("P17:       100\r\n"));
-    QCOMPARE(board->runsStarted(), 2);
-}
-
-void TestSimBoard::stopCutsRunShort()
-{
-    Console console(board->linkPath());
-    console.write("P05:1000\r");
-    console.readUntil("\n");
-    board->setRunLengthOverride(1000);
-    console.write("P06:\r");
-    QTRY_VERIFY(board->isDispensing());
-    QTest::qWait(300);
-    console.write("x");
-    const QByteArray report = console.readUntil("\n");
-    QVERIFY(report.startsWith("P17:"));
-    const qint64 done = report.mid(4, 10).trimmed().toLongLong();
-    QVERIFY2(done > 100 && done < 900, report.constData());
-    QVERIFY(!board->isDispensing());
-    // A stop while idle says nothing.
-    console.write("x");
-    QCOMPARE(console.readFor(150), QByteArray());
-}
-
-void TestSimBoard::continuousRunReportsUntilStopped_data()
-{
-    QTest::addColumn<QByteArray>("stop");
-    QTest::newRow("stop command") << QByteArray("x");
-    QTest::newRow("new cycle count") << QByteArray("P05:10\r");
-}
-
-void TestSimBoard::continuousRunReportsUntilStopped()
-{
-    QFETCH(QByteArray, stop);
-    Console console(board->linkPath());
-    board->setReportInterval(60);
-    console.write("P01:1000\rP12:1\rP05:1000000\r");
-    console.readUntil("P05:100000\r\n");
-    console.write("P06:\r");
-    const QByteArray during = console.readFor(280);
-    const QList<QByteArray> reports = during.split('\n');
-    QVERIFY2(during.count("P17:") >= 3, during.constData());
-    qint64 sum = 0;
-    for (const QByteArray &r : reports)
-        sum += r.mid(4, 10).trimmed().toLongLong();
-    console.write(stop);
-    const QByteArray last = console.readUntil("\n");
-    QVERIFY2(last.startsWith("P17:"), last.constData());
-    sum += last.mid(4, 10).trimmed().toLongLong();
-    QTRY_VERIFY(!board->isDispensing());
-    // Roughly 1003 us per cycle over about 300 ms, and no cycle lost or
-    // counted twice between the reports and the total.
-    QVERIFY2(sum > 200 && sum < 600, QByteArray::number(sum).constData());
-    QCOMPARE(board->cycleCount(), sum);
-    const QByteArray after = console.readFor(200);
-    QVERIFY2(!after.contains("P17"), after.constData());
-}
-
-void TestSimBoard::faults_data()
-{
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QList<QByteArray>>("chunks");
-    QTest::newRow("silent echo") << int(BoardFault::Silent) << QByteArray("P04:50\r") << QList<QByteArray>();
-    QTest::newRow("silent version") << int(BoardFault::Silent) << QByteArray("P26:\r") << QList<QByteArray>();
-    QTest::newRow("wrong limited") << int(BoardFault::WrongEcho) << QByteArray("P04:150\r")
-                                   << QList<QByteArray> {"P04:98\r\n"};
-    QTest::newRow("wrong one") << int(BoardFault::WrongEcho) << QByteArray("P01:0\r")
-                               << QList<QByteArray> {"P01:2\r\n"};
-    QTest::newRow("wrong spares version") << int(BoardFault::WrongEcho) << QByteArray("P26:\r")
-                                          << QList<QByteArray> {"P26:ZB1.04.07\r\n"};
-    QTest::newRow("split") << int(BoardFault::SplitEcho) << QByteArray("P28:1\r")
-                           << QList<QByteArray> {"P2", "8:1\r\n"};
-}
-
-void TestSimBoard::faults()
-{
-    QFETCH(int, fault);
-    QFETCH(QByteArray, command);
-    QFETCH(QList<QByteArray>, chunks);
-    Console console(board->linkPath());
-    board->setFaultMode(BoardFault(fault));
-    console.write(command);
-    QCOMPARE(console.readChunks(300), chunks);
-    QCOMPARE(board->received().last().bytes, command); // recorded even when silent
-}
-
-void TestSimBoard::limitedFaultEnds()
-{
-    Console console(board->linkPath());
-    board->setFaultMode(BoardFault::WrongEcho, 1);
-    console.write("P28:0\r");
-    QCOMPARE(console.readUntil("\n"), QByteArray("P28:1\r\n"));
-    QCOMPARE(board->faultMode(), BoardFault::None);
-    console.write("P28:0\r");
-    QCOMPARE(console.readUntil("\n"), QByteArray("P28:0\r\n"));
-}
-
-void TestSimBoard::recordsTrafficWithTimes()
-{
-    Console console(board->linkPath());
-    console.write("P26:\r");
-    console.readUntil("\n");
-    QTest::qWait(50);
-    console.write("x");
-    QTRY_COMPARE(board->received().size(), 2);
-    const QList<sim::BoardChunk> rx = board->received();
-    QCOMPARE(rx.at(0).bytes, QByteArray("P26:\r"));
-    QCOMPARE(rx.at(1).bytes, QByteArray("x"));
-    QVERIFY(rx.at(1).msecs() - rx.at(0).msecs() >= 45);
-    QCOMPARE(board->sentBytes(), QByteArray("P26:ZB1.04.07\r\n"));
-    QVERIFY(board->sent().first().usecs >= rx.at(0).usecs);
-
-    QFile log(board->logPath());
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    const QByteArray text = log.readAll();
-    QVERIFY2(text.contains(" rx P26:\\r\n"), text.constData());
-    QVERIFY2(text.contains(" tx P26:ZB1.04.07\\r\\n\n"), text.constData());
-
-    board->clearLog();
-    QVERIFY(board->received().isEmpty());
-    QVERIFY(board->sent().isEmpty());
-}
-
-void TestSimBoard::survivesConsoleReopen()
-{
+private slots:
+    void init()
     {
-        // Opened the way QSerialPort opens it, then left without clearing
-        // the exclusive mark, as a crashed console leaves it.
-        Console first(board->linkPath());
-        QCOMPARE(::ioctl(first.handle(), TIOCEXCL), 0);
-        first.write("P04:10\r");
-        QCOMPARE(first.readUntil("\n"), QByteArray("P04:10\r\n"));
+        board = std::make_unique<SimBoard>(testroot::root());
+        QVERIFY2(board->start(), qPrintable(board->errorString()));
     }
-    QTest::qWait(50); // the board must not lose its terminal while nobody has it open
-    Console second(board->linkPath());
-    QTRY_VERIFY_WITH_TIMEOUT([&] {
-        int exclusive = 1;
-        return ::ioctl(second.handle(), TIOCGEXCL, &exclusive) == 0 && exclusive == 0;
-    }(), 2000);
-    second.write("P04:20\r");
-    QCOMPARE(second.readUntil("\n"), QByteArray("P04:20\r\n"));
+    void cleanup() { board.reset(); }
 
-    const QString link = board->linkPath();
-    QVERIFY(QFileInfo(link).isSymLink());
-    board->stop();
-    QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
-    QVERIFY(board->start());
-    Console third(board->linkPath());
-    third.write("P04:30\r");
-    QCOMPARE(third.readUntil("\n"), QByteArray("P04:30\r\n"));
-}
+    void echoesAppliedValues_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<bool>("paced"); // one character at a time, as the console's paced queue sends
+        QTest::addColumn<QByteArray>("echo");
+        QTest::newRow("P00 zero") << QByteArray("P00:0\r") << false << QByteArray("P00:1\r\n");
+        QTest::newRow("P05 zero") << QByteArray("P05:0\r") << false << QByteArray("P05:1\r\n");
+        QTest::newRow("P04 zero kept") << QByteArray("P04:0\r") << false << QByteArray("P04:0\r\n");
+        QTest::newRow("P01 at limit") << QByteArray("P01:100000\r") << false << QByteArray("P01:100000\r\n");
+        QTest::newRow("P03 above") << QByteArray("P03:250000\r") << false << QByteArray("P03:100000\r\n");
+        QTest::newRow("P02 not capped") << QByteArray("P02:150000\r") << false << QByteArray("P02:150000\r\n");
+        QTest::newRow("P04 99") << QByteArray("P04:99\r") << false << QByteArray("P04:99\r\n");
+        QTest::newRow("P04 100") << QByteArray("P04:100\r") << false << QByteArray("P04:99\r\n");
+        QTest::newRow("paced, leading zero") << QByteArray("P16:00\r") << true << QByteArray("P16:0\r\n");
+        // Lines the board does not know get no answer.
+        QTest::newRow("after unknown lines") << QByteArray("hello\rP99:\rP28:1\r") << false << QByteArray("P28:1\r\n");
+    }
 
-void TestSimBoard::peakValueFallsAfterMeasurementStart()
-{
-    const QString peak = QStringLiteral("/sys/devices/platform/zuvc/adc_piezo_average");
-    board->setCalibrationCurve(1000, 200, 400);
-    Console console(board->linkPath());
-    console.write("P20:\r");
-    QTRY_VERIFY(!testroot::readFile(peak).isEmpty());
-    const int early = testroot::readFile(peak).trimmed().toInt();
-    QVERIFY2(early > 600 && early <= 1000, QByteArray::number(early).constData());
-    QTRY_COMPARE_WITH_TIMEOUT(testroot::readFile(peak), QByteArray("200\n"), 2000);
+    void echoesAppliedValues()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(bool, paced);
+        QFETCH(QByteArray, echo);
+        Console console(board->linkPath());
+        QVERIFY(console.isOpen());
+        if (paced) {
+            for (const char c : command) {
+                console.write(QByteArray(1, c));
+                QTest::qWait(5);
+            }
+        } else {
+            console.write(command);
+        }
+        QCOMPARE(console.readUntil("\n"), echo);
+        QCOMPARE(board->parameter(echo.mid(1, 2).toInt()), echo.mid(4, echo.size() - 6).toLongLong());
+    }
 
-    // A stop freezes the value where it is.
-    board->setCalibrationCurve(900, 100, 5000);
-    console.write("P20:\r");
-    QTRY_COMPARE(testroot::readFile(peak), QByteArray("900\n"));
-    console.write("x");
-    QTest::qWait(50);
-    const QByteArray frozen = testroot::readFile(peak);
-    QTest::qWait(300);
-    QCOMPARE(testroot::readFile(peak), frozen);
-}
+    void answersRequests()
+    {
+        Console console(board->linkPath());
+        board->setVersionText("AB1.02.03");
+        console.write("P26:\r");
+        QCOMPARE(console.readUntil("\n"), QByteArray("P26:AB1.02.03\r\n"));
+        board->setCycleCount(82);
+        console.write("P21:\r");
+        QCOMPARE(console.readUntil("\n"), QByteArray("P17:        82\r\n"));
+        QCOMPARE(sim::countReport(1234567890), QByteArray("P17:1234567890\r\n"));
+        QCOMPARE(sim::countReport(99999999999), QByteArray("P17:9999999999\r\n"));
+    }
+
+    void timedRunReportsItsCycles()
+    {
+        Console console(board->linkPath());
+        // 2000 us per cycle, 100 cycles: a 200 ms run.
+        console.write("P00:100\rP01:1000\rP02:100\rP03:800\rP05:100\rP12:0\r");
+        console.readUntil("P12:0\r\n");
+        console.write("P06:");
+        QTest::qWait(20);
+        QVERIFY(!board->isDispensing()); // the run starts on the carriage return
+        QElapsedTimer timer;
+        timer.start();
+        console.write("\r");
+        QTRY_VERIFY_WITH_TIMEOUT(board->isDispensing() || board->runsStarted() == 1, 1000);
+        QCOMPARE(console.readUntil("\n", 3000), QByteArray("P17:       100\r\n"));
+        QVERIFY2(timer.elapsed() >= 180, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(!board->isDispensing());
+        QCOMPARE(board->cycleCount(), 100);
+
+        // A run command during a run is ignored; one report comes at the end.
+        board->setRunLengthOverride(150);
+        console.write("P06:\rP06:\r");
+        QCOMPARE(console.readFor(500), QByteArray("P17:       100\r\n"));
+        QCOMPARE(board->runsStarted(), 2);
+    }
+
+    void stopCutsRunShort()
+    {
+        Console console(board->linkPath());
+        console.write("P05:1000\r");
+        console.readUntil("\n");
+        board->setRunLengthOverride(1000);
+        console.write("P06:\r");
+        QTRY_VERIFY(board->isDispensing());
+        QTest::qWait(300);
+        console.write("x");
+        const QByteArray report = console.readUntil("\n");
+        QVERIFY(report.startsWith("P17:"));
+        const qint64 done = report.mid(4, 10).trimmed().toLongLong();
+        QVERIFY2(done > 100 && done < 900, report.constData());
+        QVERIFY(!board->isDispensing());
+        // A stop while idle says nothing.
+        console.write("x");
+        QCOMPARE(console.readFor(150), QByteArray());
+    }
+
+    void continuousRunReportsUntilStopped_data()
+    {
+        QTest::addColumn<QByteArray>("stop");
+        QTest::newRow("stop command") << QByteArray("x");
+        QTest::newRow("new cycle count") << QByteArray("P05:10\r");
+    }
+
+    void continuousRunReportsUntilStopped()
+    {
+        QFETCH(QByteArray, stop);
+        Console console(board->linkPath());
+        board->setReportInterval(60);
+        console.write("P01:1000\rP12:1\rP05:1000000\r");
+        console.readUntil("P05:100000\r\n");
+        console.write("P06:\r");
+        const QByteArray during = console.readFor(280);
+        const QList<QByteArray> reports = during.split('\n');
+        QVERIFY2(during.count("P17:") >= 3, during.constData());
+        qint64 sum = 0;
+        for (const QByteArray &r : reports)
+            sum += r.mid(4, 10).trimmed().toLongLong();
+        console.write(stop);
+        const QByteArray last = console.readUntil("\n");
+        QVERIFY2(last.startsWith("P17:"), last.constData());
+        sum += last.mid(4, 10).trimmed().toLongLong();
+        QTRY_VERIFY(!board->isDispensing());
+        // Roughly 1003 us per cycle over about 300 ms, and no cycle lost or
+        // counted twice between the reports and the total.
+        QVERIFY2(sum > 200 && sum < 600, QByteArray::number(sum).constData());
+        QCOMPARE(board->cycleCount(), sum);
+        const QByteArray after = console.readFor(200);
+        QVERIFY2(!after.contains("P17"), after.constData());
+    }
+
+    void faults_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::newRow("silent echo") << int(BoardFault::Silent) << -1 << QByteArray("P04:50\r") << QList<QByteArray>();
+        QTest::newRow("wrong limited") << int(BoardFault::WrongEcho) << -1 << QByteArray("P04:150\r")
+                                       << QList<QByteArray> {"P04:98\r\n"};
+        QTest::newRow("wrong spares version") << int(BoardFault::WrongEcho) << -1 << QByteArray("P26:\r")
+                                              << QList<QByteArray> {"P26:ZB1.04.07\r\n"};
+        QTest::newRow("split") << int(BoardFault::SplitEcho) << -1 << QByteArray("P28:1\r")
+                               << QList<QByteArray> {"P2", "8:1\r\n"};
+        QTest::newRow("wrong once") << int(BoardFault::WrongEcho) << 1 << QByteArray("P28:0\r")
+                                    << QList<QByteArray> {"P28:1\r\n"};
+    }
+
+    void faults()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, count);
+        QFETCH(QByteArray, command);
+        QFETCH(QList<QByteArray>, chunks);
+        Console console(board->linkPath());
+        board->setFaultMode(BoardFault(fault), count);
+        console.write(command);
+        QCOMPARE(console.readChunks(300), chunks);
+        QCOMPARE(board->received().last().bytes, command); // recorded even when silent
+        QCOMPARE(board->faultMode(), count < 0 ? BoardFault(fault) : BoardFault::None);
+    }
+
+    void recordsTrafficWithTimes()
+    {
+        Console console(board->linkPath());
+        console.write("P26:\r");
+        console.readUntil("\n");
+        QTest::qWait(50);
+        console.write("x");
+        QTRY_COMPARE(board->received().size(), 2);
+        const QList<sim::BoardChunk> rx = board->received();
+        QCOMPARE(rx.at(0).bytes, QByteArray("P26:\r"));
+        QCOMPARE(rx.at(1).bytes, QByteArray("x"));
+        QVERIFY(rx.at(1).msecs() - rx.at(0).msecs() >= 45);
+        QCOMPARE(board->sentBytes(), QByteArray("P26:ZB1.04.07\r\n"));
+        QVERIFY(board->sent().first().usecs >= rx.at(0).usecs);
+        const QByteArray log = testroot::readFile("/sim/board.log");
+        QVERIFY2(log.contains(" rx P26:\\r\n") && log.contains(" tx P26:ZB1.04.07\\r\\n\n"), log.constData());
+    }
+
+    void survivesConsoleReopen()
+    {
+        {
+            // Opened the way QSerialPort opens it, then left without clearing
+            // the exclusive mark, as a crashed console leaves it.
+            Console first(board->linkPath());
+            QCOMPARE(::ioctl(first.handle(), TIOCEXCL), 0);
+            first.write("P04:10\r");
+            QCOMPARE(first.readUntil("\n"), QByteArray("P04:10\r\n"));
+        }
+        QTest::qWait(50); // the board must not lose its terminal while nobody has it open
+        Console second(board->linkPath());
+        QTRY_VERIFY_WITH_TIMEOUT([&] {
+            int exclusive = 1;
+            return ::ioctl(second.handle(), TIOCGEXCL, &exclusive) == 0 && exclusive == 0;
+        }(), 2000);
+        second.write("P04:20\r");
+        QCOMPARE(second.readUntil("\n"), QByteArray("P04:20\r\n"));
+
+        const QString link = board->linkPath();
+        QVERIFY(QFileInfo(link).isSymLink());
+        board->stop();
+        QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+        QVERIFY(board->start());
+        Console third(board->linkPath());
+        third.write("P04:30\r");
+        QCOMPARE(third.readUntil("\n"), QByteArray("P04:30\r\n"));
+    }
+
+    void peakValueFallsAfterMeasurementStart()
+    {
+        const QString peak = QStringLiteral("/sys/devices/platform/zuvc/adc_piezo_average");
+        board->setCalibrationCurve(1000, 200, 400);
+        Console console(board->linkPath());
+        console.write("P20:\r");
+        QTRY_VERIFY(!testroot::readFile(peak).isEmpty());
+        const int early = testroot::readFile(peak).trimmed().toInt();
+        QVERIFY2(early > 600 && early <= 1000, QByteArray::number(early).constData());
+        QTRY_COMPARE_WITH_TIMEOUT(testroot::readFile(peak), QByteArray("200\n"), 2000);
+
+        // A stop freezes the value where it is.
+        board->setCalibrationCurve(900, 100, 5000);
+        console.write("P20:\r");
+        QTRY_COMPARE(testroot::readFile(peak), QByteArray("900\n"));
+        console.write("x");
+        QTest::qWait(50);
+        const QByteArray frozen = testroot::readFile(peak);
+        QTest::qWait(300);
+        QCOMPARE(testroot::readFile(peak), frozen);
+    }
+};
 
 ZUM_TEST_MAIN(TestSimBoard)
 #include "tst_simboard.moc"
