@@ -66,8 +66,12 @@ void SimBoard::Private::handleBytes(const QByteArray &bytes)
 
 void SimBoard::Private::handleLine(const QByteArray &text)
 {
-    if (text.isEmpty())
-        return; // line reset
+    if (text.isEmpty()) {
+        // A line reset gets the board's empty prompt line, so the console's
+        // wait after it ends at once.
+        reply("\r\n", true);
+        return;
+    }
     static const QRegularExpression form(QStringLiteral("^P(\\d\\d):(.*)$"));
     const QRegularExpressionMatch match = form.match(QString::fromLatin1(text));
     if (!match.hasMatch()) {
