@@ -36,143 +36,123 @@ class TestRemoteAnswers : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void answers_data();
-    void answers();
-    void refusedRequests_data();
-    void refusedRequests();
-    void uploadOverSeveralLines();
-    void eepromQuery_data();
-    void eepromQuery();
+    // The first file object of a process prepares its log files; do that
+    // now so it does not count as a change made by a request.
+    void initTestCase() { FileIo(); }
+
+    void init()
+    {
+        testroot::writeFile("/media/data/7JV.profile", storedProfile);
+        testroot::writeFile("/media/data/3JV.profile", storedProfile);
+        link = std::make_unique<RemoteFixture>();
+        QVERIFY(link->connect());
+    }
+
+    void cleanup() { link.reset(); }
+
+    void answers_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("answer");
+        const QByteArray identified = "ZUM_START_COMM_OK00:11:22:33:44:55\n";
+        QTest::newRow("identification") << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATION\n") << identified;
+        QTest::newRow("identification with more text")
+            << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATIONZUM_IOT_REQ") << identified;
+        QTest::newRow("stored profile") << QByteArray("@7") << storedProfile;
+        QTest::newRow("stored profile, field ends at @") << QByteArray("@7@x") << storedProfile;
+        QTest::newRow("stored profile, leading zero") << QByteArray("@07") << storedProfile;
+        QTest::newRow("read stops at NUL") << QByteArray("@7\0@8", 5) << storedProfile;
+        QTest::newRow("missing profile") << QByteArray("@9") << QByteArray("NO_STORED_PROFILE_FOUND");
+        QTest::newRow("other query") << QByteArray("GET#OTHER") << QByteArray("INVALID COMM");
+        QTest::newRow("query without field") << QByteArray("GET") << QByteArray("INVALID COMM");
+        QTest::newRow("junk") << QByteArray("hello\r\n") << QByteArray("NOP\n");
+        QTest::newRow("line breaks only") << QByteArray("\r\n") << QByteArray("NOP\n");
+    }
+
+    void answers()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, answer);
+        QCOMPARE(link->ask(request, answer), answer);
+    }
+
+    // Requests that name something other than profiles 1 to 50, or carry no
+    // loadable profile, must leave every file as it was.
+    void refusedRequests_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("answer");
+        const QByteArray none = "NO_STORED_PROFILE_FOUND";
+        const QByteArray failed = "WRITE_FAILED\n";
+        QTest::newRow("read traversal") << QByteArray("@../../etc/shadow") << none;
+        QTest::newRow("read traversal to a profile") << QByteArray("@../data/7") << none;
+        QTest::newRow("read 0") << QByteArray("@0") << none;
+        QTest::newRow("read 51") << QByteArray("@51") << none;
+        QTest::newRow("read -7") << QByteArray("@-7") << none;
+        QTest::newRow("read +7") << QByteArray("@+7") << none;
+        QTest::newRow("read 7a") << QByteArray("@7a") << none;
+        QTest::newRow("read huge number") << QByteArray("@99999999999999999999") << none;
+        QTest::newRow("read arabic-indic 7") << QByteArray("@\xd9\xa7") << none;
+        QTest::newRow("read absolute path") << QByteArray("@/etc/passwd") << none;
+        QTest::newRow("write traversal") << QByteArray("#../../etc/passwd#{}") << failed;
+        QTest::newRow("write 0") << QByteArray("#0#{\"programValue\":1}") << failed;
+        QTest::newRow("write 51") << QByteArray("#51#{\"programValue\":1}") << failed;
+        QTest::newRow("write with a space") << QByteArray("# 3#{\"programValue\":1}") << failed;
+        QTest::newRow("write without text") << QByteArray("#3") << failed;
+        QTest::newRow("write plain text") << QByteArray("#3#garbage") << failed;
+        QTest::newRow("write cut-short JSON") << QByteArray("#3#{\"programValue\":3,") << failed;
+        QTest::newRow("write JSON array") << QByteArray("#3#[3]") << failed;
+    }
+
+    void refusedRequests()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, answer);
+        const auto before = snapshot();
+        QCOMPARE(link->ask(request, answer), answer);
+        QCOMPARE(snapshot(), before);
+        QTest::qWait(50);
+        QVERIFY(link->loads.isEmpty());
+    }
+
+    // Read as UTF-8 and stored as one line (the file service writes Latin-1).
+    void uploadOverSeveralLines()
+    {
+        const QByteArray upload = "#3#{\"programValue\":3,\r\n\"dwell\":\"300\",\n\t\"name\":\"\xc3\xa4\"}\r\n";
+        QCOMPARE(link->ask(upload, "ZUM_TXN_OK\n"), QByteArray("ZUM_TXN_OK\n"));
+        QCOMPARE(testroot::readFile("/media/data/3JV.profile"),
+                 QByteArray("{\"programValue\":3,\"dwell\":\"300\",\"name\":\"\xe4\"}"));
+        QTRY_COMPARE(link->loads.size(), 1);
+        QCOMPARE(link->loads.at(0).at(0).toInt(), 3);
+    }
+
+    void eepromQuery_data()
+    {
+        QTest::addColumn<bool>("chipFitted");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("chip holding 12345/1") << true << QByteArray("\nCC: 12345 | CF : 1\r\n");
+        // Without a readable chip the values are left empty, never made up.
+        QTest::newRow("no chip") << false << QByteArray("\nCC:  | CF : \r\n");
+    }
+
+    void eepromQuery()
+    {
+        QFETCH(bool, chipFitted);
+        QFETCH(QByteArray, answer);
+        const sim::SimOneWire wire(testroot::root());
+        wire.ensureBus();
+        for (const QString &slave : wire.slaves())
+            wire.removeSlave(slave);
+        if (chipFitted) {
+            wire.addSlave();
+            wire.putRecord(12345, 1);
+        }
+        QCOMPARE(link->ask("GET#EPROM", answer), answer);
+    }
 
 private:
     std::unique_ptr<RemoteFixture> link;
 };
-
-void TestRemoteAnswers::initTestCase()
-{
-    // The first file object of a process prepares its log files; do that
-    // now so it does not count as a change made by a request.
-    FileIo prepare;
-}
-
-void TestRemoteAnswers::init()
-{
-    testroot::writeFile("/media/data/7JV.profile", storedProfile);
-    testroot::writeFile("/media/data/3JV.profile", storedProfile);
-    QFile::remove(testroot::path("/media/data/9JV.profile"));
-    link = std::make_unique<RemoteFixture>();
-    QVERIFY(link->connect());
-}
-
-void TestRemoteAnswers::cleanup()
-{
-    link.reset();
-}
-
-void TestRemoteAnswers::answers_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("answer");
-
-    QTest::newRow("identification") << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATION\n")
-                                    << QByteArray("ZUM_START_COMM_OK00:11:22:33:44:55\n");
-    QTest::newRow("identification with more text") << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATIONZUM_IOT_REQ")
-                                                   << QByteArray("ZUM_START_COMM_OK00:11:22:33:44:55\n");
-    QTest::newRow("stored profile") << QByteArray("@7") << storedProfile;
-    QTest::newRow("stored profile, field ends at @") << QByteArray("@7@x") << storedProfile;
-    QTest::newRow("missing profile") << QByteArray("@9") << QByteArray("NO_STORED_PROFILE_FOUND");
-    QTest::newRow("other query") << QByteArray("GET#OTHER") << QByteArray("INVALID COMM");
-    QTest::newRow("query without field") << QByteArray("GET") << QByteArray("INVALID COMM");
-    QTest::newRow("upload without text") << QByteArray("#3") << QByteArray("WRITE_FAILED\n");
-    QTest::newRow("first poll, no run package yet") << QByteArray("ZUM_IOT_REQ") << QByteArray("NOP\n");
-    QTest::newRow("junk") << QByteArray("hello\r\n") << QByteArray("NOP\n");
-    QTest::newRow("line breaks only") << QByteArray("\r\n") << QByteArray("NOP\n");
-}
-
-void TestRemoteAnswers::answers()
-{
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, answer);
-    QCOMPARE(link->ask(request, answer), answer);
-    QCOMPARE(testroot::readFile("/media/data/3JV.profile"), storedProfile);
-    QVERIFY(link->loads.isEmpty());
-}
-
-// Requests that name something other than profiles 1 to 50, or carry no
-// loadable profile, must leave every file as it was.
-void TestRemoteAnswers::refusedRequests_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("answer");
-
-    const QByteArray none = "NO_STORED_PROFILE_FOUND";
-    const QByteArray failed = "WRITE_FAILED\n";
-    QTest::newRow("read traversal") << QByteArray("@../../etc/shadow") << none;
-    QTest::newRow("read traversal to a profile") << QByteArray("@../data/7") << none;
-    QTest::newRow("read 0") << QByteArray("@0") << none;
-    QTest::newRow("read 51") << QByteArray("@51") << none;
-    QTest::newRow("read -7") << QByteArray("@-7") << none;
-    QTest::newRow("read empty number") << QByteArray("@") << none;
-    QTest::newRow("write traversal") << QByteArray("#../../etc/passwd#{}") << failed;
-    QTest::newRow("write 0") << QByteArray("#0#{\"programValue\":1}") << failed;
-    QTest::newRow("write 51") << QByteArray("#51#{\"programValue\":1}") << failed;
-    QTest::newRow("write not a number") << QByteArray("#x#{\"programValue\":1}") << failed;
-    QTest::newRow("write plain text") << QByteArray("#3#garbage") << failed;
-    QTest::newRow("write cut-short JSON") << QByteArray("#3#{\"programValue\":3,") << failed;
-    QTest::newRow("write JSON array") << QByteArray("#3#[3]") << failed;
-    QTest::newRow("write empty text") << QByteArray("#3#") << failed;
-}
-
-void TestRemoteAnswers::refusedRequests()
-{
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, answer);
-    const auto before = snapshot();
-    QCOMPARE(link->ask(request, answer), answer);
-    QCOMPARE(snapshot(), before);
-    QCOMPARE(testroot::readFile("/media/data/3JV.profile"), storedProfile);
-    QTest::qWait(50);
-    QVERIFY(link->loads.isEmpty());
-}
-
-void TestRemoteAnswers::uploadOverSeveralLines()
-{
-    const QByteArray upload = "#3#{\"programValue\":3,\r\n\"dwell\":\"300\",\n\t\"mode\":0}\r\n";
-    QCOMPARE(link->ask(upload, "ZUM_TXN_OK\n"), QByteArray("ZUM_TXN_OK\n"));
-    QCOMPARE(testroot::readFile("/media/data/3JV.profile"), QByteArray("{\"programValue\":3,\"dwell\":\"300\",\"mode\":0}"));
-    QTRY_COMPARE(link->loads.size(), 1);
-    QCOMPARE(link->loads.at(0).at(0).toInt(), 3);
-    // The stored upload is served back as it was stored.
-    QCOMPARE(link->ask("@3", "{"), QByteArray("{\"programValue\":3,\"dwell\":\"300\",\"mode\":0}"));
-}
-
-void TestRemoteAnswers::eepromQuery_data()
-{
-    QTest::addColumn<bool>("chipFitted");
-    QTest::addColumn<QByteArray>("answer");
-
-    QTest::newRow("chip holding 12345/1") << true << QByteArray("\nCC: 12345 | CF : 1\r\n");
-    // Without a readable chip the values are left empty, never made up.
-    QTest::newRow("no chip") << false << QByteArray("\nCC:  | CF : \r\n");
-}
-
-void TestRemoteAnswers::eepromQuery()
-{
-    QFETCH(bool, chipFitted);
-    QFETCH(QByteArray, answer);
-    const sim::SimOneWire wire(testroot::root());
-    wire.ensureBus();
-    for (const QString &slave : wire.slaves())
-        wire.removeSlave(slave);
-    if (chipFitted) {
-        wire.addSlave();
-        wire.putRecord(12345, 1);
-    }
-    QCOMPARE(link->ask("GET#EPROM", answer), answer);
-}
 
 ZUM_TEST_MAIN(TestRemoteAnswers)
 #include "tst_remoteanswers.moc"

@@ -8,6 +8,8 @@
 
 namespace {
 
+const QByteArray identified = "ZUM_START_COMM_OK00:11:22:33:44:55\n";
+
 QList<bool> statuses(const QSignalSpy &spy)
 {
     QList<bool> seen;
@@ -23,188 +25,158 @@ class TestRemoteSession : public QObject
     Q_OBJECT
 
 private slots:
-    void pollsBeforeAnyRunPackage();
-    void latestPackageFirstThenQueue();
-    void queueKeepsNewestEight();
-    void framedReplyAfterPoll_data();
-    void framedReplyAfterPoll();
-    void silentServerKeepsConnection();
-    void closedConnectionIsRemade();
-    void newAddressTakesOverPromptly();
-    void destructionIsPrompt_data();
-    void destructionIsPrompt();
-    void simulatedServerDialogue();
-};
-
-void TestRemoteSession::pollsBeforeAnyRunPackage()
-{
-    RemoteFixture link;
-    link.client->transmitIOTData("#ERR#m#c#2#PT ERR#ERR#\n");
-    QVERIFY(link.connect());
-    // Until a run package exists every poll looks at it first.
-    QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
-    QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
-    QCOMPARE(link.client->queuedReports().size(), 1);
-}
-
-void TestRemoteSession::latestPackageFirstThenQueue()
-{
-    RemoteFixture link;
-    const QString package = remote::runPackage("h", RemoteFixture::mac, "JV", "1P.profile", "\"dwell\":\"1");
-    const QString error = remote::errorReport(RemoteFixture::mac, "JV", "2", "NT ERR");
-    link.client->updateLatestProfileToThread(package);
-    link.client->transmitIOTData(package);
-    link.client->transmitIOTData(error);
-    QVERIFY(link.connect());
-
-    QCOMPARE(link.ask("ZUM_IOT_REQ", package.toUtf8()), package.toUtf8());
-    QCOMPARE(link.ask("ZUM_IOT_REQ", package.toUtf8()), package.toUtf8());
-    QCOMPARE(link.ask("ZUM_IOT_REQ", error.toUtf8()), error.toUtf8());
-    QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
-    QCOMPARE(link.server->reports().size(), 3);
-}
-
-void TestRemoteSession::queueKeepsNewestEight()
-{
-    RemoteFixture link;
-    link.client->updateLatestProfileToThread("L");
-    QStringList produced;
-    for (int i = 1; i <= 9; ++i) {
-        produced.append(QStringLiteral("#ERR#m#c#1#%1#ERR#\n").arg(i));
-        link.client->transmitIOTData(produced.constLast());
-    }
-    QCOMPARE(link.client->queuedReports(), produced.mid(1));
-    QVERIFY(link.connect());
-    QCOMPARE(link.ask("ZUM_IOT_REQ", "L"), QByteArray("L"));
-    for (const QString &report : produced.mid(1))
-        QCOMPARE(link.ask("ZUM_IOT_REQ", report.toUtf8()), report.toUtf8());
-    QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
-}
-
-void TestRemoteSession::framedReplyAfterPoll_data()
-{
-    QTest::addColumn<bool>("pollFirst");
-    QTest::addColumn<QByteArray>("reply");
-    QTest::newRow("after a poll") << true << QByteArray("#START#R1#STOP#\n");
-    QTest::newRow("without a poll") << false << QByteArray("NOP\n");
-}
-
-void TestRemoteSession::framedReplyAfterPoll()
-{
-    QFETCH(bool, pollFirst);
-    QFETCH(QByteArray, reply);
-    RemoteFixture link;
-    QVERIFY(link.connect());
-    if (pollFirst)
-        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
-    link.client->transmitIOTData("R1");
-    link.client->transmitIOTData("R2");
-    QCOMPARE(link.ask("STATUS?", reply), reply);
-    // One framed reply per poll.
-    QCOMPARE(link.ask("STATUS?", "NOP\n"), QByteArray("NOP\n"));
-}
-
-// A server that says nothing for the data wait is reported lost, and the
-// still open connection is taken up again, latest package first.
-void TestRemoteSession::silentServerKeepsConnection()
-{
-    CommClientThread::Timing timing = RemoteFixture::quickTiming();
-    timing.dataWaitMs = 300;
-    RemoteFixture link(timing);
-    link.client->updateLatestProfileToThread("LATEST");
-    QVERIFY(link.connect());
-    QCOMPARE(link.ask("ZUM_IOT_REQ", "LATEST"), QByteArray("LATEST"));
-    // false from the session, false again from its error report, then true
-    QTRY_COMPARE_WITH_TIMEOUT(statuses(link.status), QList<bool>({true, false, false, true}), 5000);
-    QCOMPARE(link.server->connectionCount(), 1);
-    QVERIFY(link.server->hasClient());
-    QCOMPARE(link.ask("ZUM_IOT_REQ", "LATEST"), QByteArray("LATEST"));
-}
-
-void TestRemoteSession::closedConnectionIsRemade()
-{
-    CommClientThread::Timing timing = RemoteFixture::quickTiming();
-    timing.pauseMs = 300;
-    RemoteFixture link(timing);
-    QVERIFY(link.connect());
-    link.status.clear();
-    QElapsedTimer clock;
-    clock.start();
-    link.server->dropClient();
-    QTRY_COMPARE_WITH_TIMEOUT(link.server->connectionCount(), 2, 5000);
-    // The new attempt waits for the pause.
-    QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
-    QTRY_COMPARE_WITH_TIMEOUT(statuses(link.status), QList<bool>({false, false, true}), 5000);
-    QCOMPARE(link.ask("ZUM_CLIENT_REQ_IDENTIFICATION", "ZUM_START_COMM_OK"),
-             QByteArray("ZUM_START_COMM_OK00:11:22:33:44:55\n"));
-}
-
-// With the pauses and waits the console really uses, a new address must
-// still be taken up at once, not after the running connection ends.
-void TestRemoteSession::newAddressTakesOverPromptly()
-{
-    RemoteFixture link{CommClientThread::Timing()};
-    QVERIFY(link.connect());
-    sim::SimRemoteServer second;
-    QVERIFY(second.start());
-    QSignalSpy firstLost(link.server.get(), &sim::SimRemoteServer::clientDisconnected);
-
-    QElapsedTimer clock;
-    clock.start();
-    link.client->requestNewConnection("127.0.0.1", second.port());
-    QVERIFY2(clock.elapsed() < 100, "requestNewConnection must not block its caller");
-    QTRY_VERIFY_WITH_TIMEOUT(second.hasClient(), 1500);
-    QVERIFY(clock.elapsed() < 1500);
-    QTRY_COMPARE(firstLost.size(), 1);
-    second.send("ZUM_CLIENT_REQ_IDENTIFICATION");
-    QTRY_COMPARE_WITH_TIMEOUT(second.lastAnswer(), QByteArray("ZUM_START_COMM_OK00:11:22:33:44:55\n"), 5000);
-}
-
-void TestRemoteSession::destructionIsPrompt_data()
-{
-    QTest::addColumn<bool>("serverUp");
-    QTest::newRow("during the wait for data") << true;
-    QTest::newRow("between refused attempts") << false;
-}
-
-void TestRemoteSession::destructionIsPrompt()
-{
-    QFETCH(bool, serverUp);
-    RemoteFixture link{CommClientThread::Timing()};
-    if (serverUp) {
+    // Until a run package exists every poll looks at it first, queued
+    // reports or not.
+    void pollsBeforeAnyRunPackage()
+    {
+        RemoteFixture link;
+        link.client->transmitIOTData("#ERR#m#c#2#PT ERR#ERR#\n");
         QVERIFY(link.connect());
-        QTest::qWait(2300); // past the pause, into the 50 s wait
-    } else {
-        QVERIFY(link.server->start());
-        const quint16 port = link.server->port();
-        link.server->stopListening();
-        link.client->requestNewConnection("127.0.0.1", port);
-        QTRY_VERIFY(link.status.contains({false}));
+        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+        QCOMPARE(link.client->queuedReports().size(), 1);
     }
-    QElapsedTimer clock;
-    clock.start();
-    link.client.reset();
-    QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
-}
 
-// The demo's server on its own: identifies the console, asks for profile 1,
-// then polls and keeps the reports it gets.
-void TestRemoteSession::simulatedServerDialogue()
-{
-    testroot::writeFile("/media/data/1JV.profile", "{\"programValue\":1}");
-    RemoteFixture link;
-    link.client->updateLatestProfileToThread("#START#h#m#c#1P.profile#x#STOP#\n");
-    link.server->setAutoPilot(true, 150);
-    QVERIFY(link.connect());
-    QTRY_VERIFY_WITH_TIMEOUT(link.server->exchanges().size() >= 4, 5000);
-    const auto log = link.server->exchanges();
-    QCOMPARE(log.at(0).request, QByteArray("ZUM_CLIENT_REQ_IDENTIFICATION"));
-    QCOMPARE(log.at(0).answer, QByteArray("ZUM_START_COMM_OK00:11:22:33:44:55\n"));
-    QCOMPARE(log.at(1).request, QByteArray("@1"));
-    QCOMPARE(log.at(1).answer, QByteArray("{\"programValue\":1}"));
-    QCOMPARE(log.at(2).request, QByteArray("ZUM_IOT_REQ"));
-    QCOMPARE(link.server->reports().value(0), QByteArray("#START#h#m#c#1P.profile#x#STOP#\n"));
-}
+    // After connecting: the latest run package, then the newest eight of
+    // nine queued reports oldest first, then nothing.
+    void latestPackageFirstThenQueue()
+    {
+        RemoteFixture link;
+        const QString package = remote::runPackage("h", RemoteFixture::mac, "JV", "1P.profile", "\"dwell\":\"1");
+        link.client->updateLatestProfileToThread(package);
+        QStringList produced;
+        for (int i = 1; i <= 9; ++i) {
+            produced.append(remote::errorReport(RemoteFixture::mac, "JV", "1", QString::number(i)));
+            link.client->transmitIOTData(produced.constLast());
+        }
+        QCOMPARE(link.client->queuedReports(), produced.mid(1));
+        QVERIFY(link.connect());
+        QCOMPARE(link.ask("ZUM_IOT_REQ", package.toUtf8()), package.toUtf8());
+        for (const QString &report : produced.mid(1))
+            QCOMPARE(link.ask("ZUM_IOT_REQ", report.toUtf8()), report.toUtf8());
+        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+    }
+
+    void framedReplyAfterPoll_data()
+    {
+        QTest::addColumn<bool>("pollFirst");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("after a poll") << true << QByteArray("#START#R1#STOP#\n");
+        QTest::newRow("without a poll") << false << QByteArray("NOP\n");
+    }
+
+    void framedReplyAfterPoll()
+    {
+        QFETCH(bool, pollFirst);
+        QFETCH(QByteArray, reply);
+        RemoteFixture link;
+        QVERIFY(link.connect());
+        if (pollFirst)
+            QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+        link.client->transmitIOTData("R1");
+        link.client->transmitIOTData("R2");
+        QCOMPARE(link.ask("STATUS?", reply), reply);
+        // One framed reply per poll.
+        QCOMPARE(link.ask("STATUS?", "NOP\n"), QByteArray("NOP\n"));
+    }
+
+    // A server that says nothing for the data wait is reported lost, and the
+    // still open connection is taken up again, latest package first.
+    void silentServerKeepsConnection()
+    {
+        CommClientThread::Timing timing = RemoteFixture::quickTiming();
+        timing.dataWaitMs = 300;
+        RemoteFixture link(timing);
+        link.client->updateLatestProfileToThread("LATEST");
+        QVERIFY(link.connect());
+        QCOMPARE(link.ask("ZUM_IOT_REQ", "LATEST"), QByteArray("LATEST"));
+        // false from the session, false again from its error report, then true
+        QTRY_COMPARE_WITH_TIMEOUT(statuses(link.status), QList<bool>({true, false, false, true}), 5000);
+        QCOMPARE(link.server->connectionCount(), 1);
+        QCOMPARE(link.ask("ZUM_IOT_REQ", "LATEST"), QByteArray("LATEST"));
+    }
+
+    void closedConnectionIsRemade()
+    {
+        CommClientThread::Timing timing = RemoteFixture::quickTiming();
+        timing.pauseMs = 300;
+        RemoteFixture link(timing);
+        QVERIFY(link.connect());
+        link.status.clear();
+        QElapsedTimer clock;
+        clock.start();
+        link.server->dropClient();
+        QTRY_COMPARE_WITH_TIMEOUT(link.server->connectionCount(), 2, 5000);
+        QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed()))); // waited for the pause
+        QTRY_COMPARE_WITH_TIMEOUT(statuses(link.status), QList<bool>({false, false, true}), 5000);
+        QCOMPARE(link.ask("ZUM_CLIENT_REQ_IDENTIFICATION", identified), identified);
+    }
+
+    // With the pauses and waits the console really uses, a new address must
+    // still be taken up at once, not after the running connection ends.
+    void newAddressTakesOverPromptly()
+    {
+        RemoteFixture link{CommClientThread::Timing()};
+        QVERIFY(link.connect());
+        sim::SimRemoteServer second;
+        QVERIFY(second.start());
+        QSignalSpy firstLost(link.server.get(), &sim::SimRemoteServer::clientDisconnected);
+
+        QElapsedTimer clock;
+        clock.start();
+        link.client->requestNewConnection("127.0.0.1", second.port());
+        QVERIFY2(clock.elapsed() < 100, "requestNewConnection must not block its caller");
+        QTRY_VERIFY_WITH_TIMEOUT(second.hasClient(), 1500);
+        QVERIFY(clock.elapsed() < 1500);
+        QTRY_COMPARE(firstLost.size(), 1);
+        second.send("ZUM_CLIENT_REQ_IDENTIFICATION");
+        QTRY_COMPARE_WITH_TIMEOUT(second.lastAnswer(), identified, 5000);
+    }
+
+    void destructionIsPrompt_data()
+    {
+        QTest::addColumn<bool>("serverUp");
+        QTest::newRow("during the wait for data") << true;
+        QTest::newRow("between refused attempts") << false;
+    }
+
+    void destructionIsPrompt()
+    {
+        QFETCH(bool, serverUp);
+        RemoteFixture link{CommClientThread::Timing()};
+        if (serverUp) {
+            QVERIFY(link.connect());
+            QTest::qWait(2300); // past the pause, into the 50 s wait
+        } else {
+            QVERIFY(link.server->start());
+            const quint16 port = link.server->port();
+            link.server->stopListening();
+            link.client->requestNewConnection("127.0.0.1", port);
+            QTRY_VERIFY(link.status.contains({false}));
+        }
+        QElapsedTimer clock;
+        clock.start();
+        link.client.reset();
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // The demo's server on its own: identifies the console, asks for
+    // profile 1, then polls and keeps the reports it gets.
+    void simulatedServerDialogue()
+    {
+        testroot::writeFile("/media/data/1JV.profile", "{}");
+        RemoteFixture link;
+        link.client->updateLatestProfileToThread("#START#R#STOP#\n");
+        link.server->setAutoPilot(true, 150);
+        QVERIFY(link.connect());
+        QTRY_VERIFY_WITH_TIMEOUT(link.server->exchanges().size() >= 3, 5000);
+        const auto log = link.server->exchanges();
+        QCOMPARE(log.at(0).answer, identified);
+        QCOMPARE(log.at(1).request + log.at(1).answer, QByteArray("@1{}"));
+        QCOMPARE(log.at(2).request, QByteArray("ZUM_IOT_REQ"));
+        QCOMPARE(link.server->reports().value(0), QByteArray("#START#R#STOP#\n"));
+    }
+};
 
 ZUM_TEST_MAIN(TestRemoteSession)
 #include "tst_remotesession.moc"
