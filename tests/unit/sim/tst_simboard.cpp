@@ -37,14 +37,14 @@ public:
         QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
     }
 
-    // Reads until `done(text so far)` holds or `msecs` pass; one entry per read.
-    QList<QByteArray> readChunks(int msecs, const std::function<bool(const QByteArray &)> &done = {}) const
+    // Reads until the text holds `until` (if given) or `msecs` pass; one entry per read.
+    QList<QByteArray> readChunks(int msecs, const QByteArray &until = QByteArray()) const
     {
         QList<QByteArray> chunks;
         QByteArray all;
         QElapsedTimer timer;
         timer.start();
-        while (timer.elapsed() < msecs && !(done && done(all))) {
+        while (timer.elapsed() < msecs && (until.isEmpty() || !all.contains(until))) {
             pollfd pfd {fd, POLLIN, 0};
             if (::poll(&pfd, 1, int(std::max<qint64>(1, msecs - timer.elapsed()))) <= 0)
                 continue;
@@ -57,10 +57,7 @@ public:
         }
         return chunks;
     }
-    QByteArray readUntil(const QByteArray &needle, int msecs = 2000) const
-    {
-        return readChunks(msecs, [&](const QByteArray &all) { return all.contains(needle); }).join();
-    }
+    QByteArray readUntil(const QByteArray &needle, int msecs = 2000) const { return readChunks(msecs, needle).join(); }
     QByteArray readFor(int msecs) const { return readChunks(msecs).join(); }
 
 private:
