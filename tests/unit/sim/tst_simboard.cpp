@@ -119,6 +119,9 @@ private slots:
     void answersRequests()
     {
         Console console(board->linkPath());
+        // A line reset gets an empty line, so the console's wait after it ends at once.
+        console.write("\r");
+        QCOMPARE(console.readUntil("\n"), QByteArray("\r\n"));
         board->setVersionText("AB1.02.03");
         console.write("P26:\r");
         QCOMPARE(console.readUntil("\n"), QByteArray("P26:AB1.02.03\r\n"));
