@@ -92,46 +92,6 @@ private slots:
             QCOMPARE(chipRecord(), EpromRecord::make(restored.count, restored.flags).toBytes());
     }
 
-    void modes_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("check, none") << 0 << none << -3 << none;
-        QTest::newRow("check, intact") << 0 << good << 0 << good;
-        QTest::newRow("check, corrupt") << 0 << QByteArray("1#1#1") << -2 << QByteArray("1#1#1");
-        QTest::newRow("restore, none") << 1 << none << -4 << none;
-        QTest::newRow("restore, intact") << 1 << good << 0 << good;
-        QTest::newRow("reset") << 3 << good << 0 << QByteArray("0#1#301");
-        QTest::newRow("force, count 0") << 4 << good << 0 << QByteArray("0#1#301");
-    }
-
-    // Each mode's result; a restore or reset rewrites the chip and the
-    // leading record of the result text, keeping what follows.
-    void modes()
-    {
-        QFETCH(int, mode);
-        QFETCH(QByteArray, before);
-        QFETCH(int, status);
-        QFETCH(QByteArray, after);
-        bus().putRecord(99, 1);
-        putMirror(before);
-        int count = 0;
-        unsigned char flags = 1;
-        QString text = QStringLiteral("7#1#%1#tail").arg(recordCrc(7, 1));
-        QCOMPARE(FileIo().epromFromFilesys(mode, &count, &flags, &text), status);
-        QCOMPARE(mirror(), after);
-        if (status == 0 && (mode == 1 || mode == 3)) {
-            const RecordText restored = RecordText::parse(QString::fromLatin1(after));
-            QCOMPARE(text, QString::fromLatin1(after) + QStringLiteral("#tail"));
-            QCOMPARE(chipRecord(), EpromRecord::make(restored.count, restored.flags).toBytes());
-            QCOMPARE(count, restored.count);
-        } else {
-            QCOMPARE(chipRecord(), sim::SimOneWire::recordBytes(99, 1));
-        }
-    }
-
     // Only a plain file of exactly the mirror's name counts: not a link,
     // not a longer name, and a "*" in the name is no wildcard.
     void onlyExactPlainFileIsMirror()
