@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 #include <QUrl>
 
 #include <atomic>
@@ -59,8 +58,9 @@ QString FileIo::read(QString name)
     QFile file(platform::sysPath(name));
     if (name.isEmpty() || !file.open(QIODevice::ReadOnly))
         return QString();
-    QTextStream stream(&file);
-    return stream.readAll();
+    // Files are written in Latin-1, so they are read back in Latin-1: any
+    // other codec would garble the characters the write kept.
+    return QString::fromLatin1(file.readAll());
 }
 
 int FileIo::runSystemCmd(QString cmd)

@@ -59,6 +59,7 @@ void TestFileIo::writeStoresLatin1Bytes()
     testroot::writeFile("/media/data/1JV.profile", "old contents that are longer");
     QVERIFY(io.write("/media/data/1JV.profile", text));
     QCOMPARE(testroot::readFile("/media/data/1JV.profile"), bytes);
+    QCOMPARE(io.read("/media/data/1JV.profile"), QString::fromLatin1(bytes)); // read gives back what was kept
     QCOMPARE(QDir(testroot::path("/media/data")).entryList({"1JV.profile*"}, QDir::Files),
              QStringList{"1JV.profile"});
 }
