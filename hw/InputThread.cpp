@@ -75,6 +75,7 @@ InputThread::~InputThread()
     do {
         running.store(false);
     } while (!wait(50));
+    loopsEnded.load(std::memory_order_acquire);
 }
 
 QString InputThread::channelPath(int channel)
@@ -127,9 +128,11 @@ void InputThread::stopInputThread()
 
 void InputThread::run()
 {
+    loopsEnded.load(std::memory_order_acquire);
     running.store(true);
     while (running.load())
         refreshInputs();
+    loopsEnded.fetch_add(1, std::memory_order_release);
 }
 
 void InputThread::pause()

@@ -72,6 +72,10 @@ private:
     void release(Requestor code, const QString &name);
 
     std::atomic<bool> running{true};
+    // QThread::wait() synchronises inside Qt, out of ThreadSanitizer's sight;
+    // each loop's end is released here and acquired by whoever comes next
+    // (a restarted loop, or the destructor after the join).
+    std::atomic<unsigned> loopsEnded{0};
     int rotationStep = 1;
     float pT = -9999;
     float pV = -9999;
