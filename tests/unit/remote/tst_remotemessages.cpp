@@ -21,10 +21,10 @@ private slots:
         for (const QString &code : {QString("JV1"), QString()}) {
             const QByteArray tag = code.isEmpty() ? " without system code" : "";
             QTest::newRow("run package" + tag)
-                << runPackage("10.0.0.9", mac, code, "1P.profile", dat)
-                << "#START#10.0.0.9#00:11:22:33:44:55#" + code + "#1P.profile#" + dat + "#STOP#\n";
-            QTest::newRow("data package" + tag) << dataPackage("10.0.0.9", mac, code, "T=31")
-                                                << "#STARTDATA#10.0.0.9#00:11:22:33:44:55#" + code + "#T=31#STOPDATA#\n";
+                << runPackage("127.0.0.9", mac, code, "1P.profile", dat)
+                << "#START#127.0.0.9#00:11:22:33:44:55#" + code + "#1P.profile#" + dat + "#STOP#\n";
+            QTest::newRow("data package" + tag) << dataPackage("127.0.0.9", mac, code, "T=31")
+                                                << "#STARTDATA#127.0.0.9#00:11:22:33:44:55#" + code + "#T=31#STOPDATA#\n";
             QTest::newRow("error report" + tag) << errorReport(mac, code, "2", "PT ERR")
                                                 << "#ERR#00:11:22:33:44:55#" + code + "#2#PT ERR#ERR#\n";
             QTest::newRow("error clear" + tag) << errorClear(mac, code) << "#ERR#00:11:22:33:44:55#" + code + "#9#0#ERR#\n";
