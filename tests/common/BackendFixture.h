@@ -7,6 +7,7 @@
 // and take the `serialport` resource lock.
 #include "GuiThread.h"
 #include "ProcessObjects.h"
+#include "QuickLink.h"
 #include "SimBoard.h"
 #include "SimOneWire.h"
 #include "SimRemoteServer.h"
@@ -32,15 +33,6 @@ struct BackendFixture {
         return t;
     }
 
-    static CommClientThread::Timing quickLink()
-    {
-        CommClientThread::Timing t;
-        t.pauseMs = 20;
-        t.connectWaitMs = 3000;
-        t.dataWaitMs = 10000;
-        t.writeWaitMs = 3000;
-        return t;
-    }
 
     BackendFixture()
         : root(testroot::root())
@@ -80,7 +72,7 @@ struct BackendFixture {
 
         GuiThread::setTiming(timing);
         handler = std::make_unique<ThreadHandler>();
-        handler->remoteLink().setTiming(quickLink());
+        handler->remoteLink().setTiming(quickLinkTiming());
         if (!serialLink.isOpen())
             return false;
         handler->startGUIThread(QStringLiteral("arm"));

@@ -3,6 +3,7 @@
 // A console link talking to the simulated server on 127.0.0.1, with the
 // session's pauses shortened so a test needs no long waits.
 #include "CommClientInterface.h"
+#include "QuickLink.h"
 #include "SimRemoteServer.h"
 
 #include <QSignalSpy>
@@ -13,15 +14,7 @@
 struct RemoteFixture {
     static constexpr const char *mac = "00:11:22:33:44:55";
 
-    static CommClientThread::Timing quickTiming()
-    {
-        CommClientThread::Timing timing;
-        timing.pauseMs = 20;
-        timing.connectWaitMs = 3000;
-        timing.dataWaitMs = 10000;
-        timing.writeWaitMs = 3000;
-        return timing;
-    }
+    static CommClientThread::Timing quickTiming() { return quickLinkTiming(); }
 
     explicit RemoteFixture(const CommClientThread::Timing &timing = quickTiming())
         : server(std::make_unique<sim::SimRemoteServer>())
