@@ -169,7 +169,10 @@ private slots:
         link.client->updateLatestProfileToThread("#START#R#STOP#\n");
         link.server->setAutoPilot(true, 150);
         QVERIFY(link.connect());
-        QTRY_VERIFY_WITH_TIMEOUT(link.server->exchanges().size() >= 3, 5000);
+        // A request is logged when sent; wait for the poll's answer too.
+        QTRY_VERIFY_WITH_TIMEOUT(link.server->exchanges().size() >= 3
+                                     && !link.server->exchanges().at(2).answer.isEmpty(),
+                                 5000);
         const auto log = link.server->exchanges();
         QCOMPARE(log.at(0).answer, identified);
         QCOMPARE(log.at(1).request + log.at(1).answer, QByteArray("@1{}"));
