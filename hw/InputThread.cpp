@@ -244,14 +244,7 @@ float InputThread::readAmpTemp()
     float counts = 0;
     if (!readCounts(channelFiles[AmpTempChannel], &counts))
         return kUnreadable;
-    const float t = ampTempFromCounts(counts);
-    if (t > 90.0f || t <= 0.0f) {
-        request(AmpTempRequestor, QStringLiteral("AMP_TEMP"));
-        return t + kOutOfRangeOffset;
-    }
-    if (t < 85.0f)
-        release(AmpTempRequestor, QStringLiteral("AMP_TEMP"));
-    return t;
+    return supervise(ampTempFromCounts(counts), 90.0f, 85.0f, AmpTempRequestor, QStringLiteral("AMP_TEMP"));
 }
 
 float InputThread::readBoostTemp()
@@ -259,12 +252,19 @@ float InputThread::readBoostTemp()
     float counts = 0;
     if (!readCounts(channelFiles[BoostTempChannel], &counts))
         return kUnreadable;
-    const float t = boostTempFromCounts(counts);
-    if (t > 85.0f || t <= 0.0f) {
-        request(BoostSupplyTempRequestor, QStringLiteral("BOOST_SUPPLY_TEMP"));
+    return supervise(boostTempFromCounts(counts), 85.0f, 80.0f, BoostSupplyTempRequestor,
+                     QStringLiteral("BOOST_SUPPLY_TEMP"));
+}
+
+// A board temperature above `limit` (or at or below 0) asks for a shutdown
+// and is reported out of range; the request is released below `releaseBelow`.
+float InputThread::supervise(float t, float limit, float releaseBelow, Requestor code, const QString &name)
+{
+    if (t > limit || t <= 0.0f) {
+        request(code, name);
         return t + kOutOfRangeOffset;
     }
-    if (t < 80.0f)
-        release(BoostSupplyTempRequestor, QStringLiteral("BOOST_SUPPLY_TEMP"));
+    if (t < releaseBelow)
+        release(code, name);
     return t;
 }

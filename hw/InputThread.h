@@ -67,6 +67,7 @@ private:
     float readNozzleTemp();
     float readAmpTemp();
     float readBoostTemp();
+    float supervise(float t, float limit, float releaseBelow, Requestor code, const QString &name);
     void pause();
     bool request(Requestor code, const QString &name);
     void release(Requestor code, const QString &name);
