@@ -16,24 +16,20 @@ int run(const QByteArray &command)
     return status;
 }
 
-// A single quote inside the text is written as '"'"' rather than '\'': the
-// board-path mapping of runShell() reads quotes but not backslashes outside
-// them, and would otherwise lose track of where the quoted text ends.
+// Bytes from a scan need not be valid UTF-8: Latin-1 carries them unchanged.
 QByteArray quoted(const QByteArray &text)
 {
-    QByteArray word = text;
-    word.replace('\'', "'\"'\"'");
-    return '\'' + word + '\'';
+    return platform::shellQuote(QString::fromLatin1(text)).toLatin1();
 }
 
 QByteArray quoted(const QString &text)
 {
-    return quoted(text.toUtf8());
+    return platform::shellQuote(text).toUtf8();
 }
 
 QByteArray path(const QString &boardPath)
 {
-    return quoted(platform::sysPath(boardPath));
+    return platform::shellPath(boardPath).toUtf8();
 }
 
 QByteArray readBoardFile(const QString &boardPath, bool *ok)
