@@ -1,9 +1,5 @@
-#include "FileIo.h"
 #include "Globals.h"
-#include "NetworkSetup.h"
-#include "SerialPortIO.h"
-#include "ThreadHandler.h"
-#include "WifiClass.h"
+#include "UiSetup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,7 +8,6 @@
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QUrl>
-#include <QtQml>
 
 int main(int argc, char *argv[])
 {
@@ -46,11 +41,8 @@ int main(int argc, char *argv[])
     if (!command.isEmpty())
         return 0;
 
-    qmlRegisterType<FileIo>("com.zum.qml", 1, 0, "FileIo");
-    qmlRegisterType<NetworkSetup>("com.zum.qml", 1, 0, "NetworkSetup");
-    qmlRegisterType<SerialPortIO>("com.zum.qml", 1, 0, "SerialPortIO");
-    qmlRegisterType<ThreadHandler>("com.zum.qml", 1, 0, "ThreadHandler");
-    qmlRegisterType<WifiClass>("com.zum.qml", 1, 0, "WifiClass");
+    registerQmlTypes();
+    installBundledFont();
 
     QQmlApplicationEngine engine;
     engine.load(QUrl(QStringLiteral("qrc:///qml/main.qml")));

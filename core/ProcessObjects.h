@@ -1,7 +1,8 @@
 #pragma once
 
 // The process-wide objects of the console, constructed before main() in the
-// order of their definitions in ProcessObjects.cpp and alive until exit.
+// order of their definitions in app/ProcessObjects.cpp and alive until exit.
+// Only the executable (and tests) define them; the libraries just use them.
 
 #include "Control.h"
 #include "InputThread.h"

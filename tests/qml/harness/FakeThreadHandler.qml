@@ -1,0 +1,46 @@
+import QtQuick 2.4
+
+// Stands in for the back-end facade in page tests: records every call by
+// name with its arguments; the EEPROM answers are set by the test.
+QtObject {
+    id: fake
+
+    property var calls: []
+    property string epromText: ""
+    property bool epromWriteResult: true
+    property bool exeSysResult: true
+
+    function record(name, args) {
+        calls.push({ name: name, args: Array.prototype.slice.call(args) })
+    }
+    function clear() { calls = [] }
+    function named(name) { return calls.filter(function (c) { return c.name === name }) }
+    function count(name) { return named(name).length }
+    function last(name) { var n = named(name); return n.length ? n[n.length - 1].args : undefined }
+
+    function readEPROM() { record("readEPROM", arguments); return epromText }
+    function writeEPROM(comd) { record("writeEPROM", arguments); return epromWriteResult }
+    function exeSys(comm) { record("exeSys", arguments); return exeSysResult }
+    function thSetAnyErrorOnDB15(state) { record("thSetAnyErrorOnDB15", arguments) }
+    function thLogOTError(errorType, heatingOn, heatingActive, setpoint, temperature) { record("thLogOTError", arguments) }
+    function setSystemType(sys) { record("setSystemType", arguments) }
+    function setPurge(state) { record("setPurge", arguments) }
+    function setServiceMode(state) { record("setServiceMode", arguments) }
+    function startGUIThread(machine) { record("startGUIThread", arguments) }
+    function runPressedReq(state) { record("runPressedReq", arguments) }
+    function setRunConfig(cycMode, cycDelay, seqMode, seqStart, seqEnd) { record("setRunConfig", arguments) }
+    function setProfileParam(programValue, dispenseCycles, dwell, dutyCycle, riseTime, fallTime, delay, cycleCount, runMode, tuning) { record("setProfileParam", arguments) }
+    function gotProfileLoadRequest(pro) { record("gotProfileLoadRequest", arguments) }
+    function updateCounterFromGUI(newCount) { record("updateCounterFromGUI", arguments) }
+    function sendTriggerModeFromGUI(triggerModeCamera) { record("sendTriggerModeFromGUI", arguments) }
+    function sendP26() { record("sendP26", arguments) }
+    function setNozzleHeater(state) { record("setNozzleHeater", arguments) }
+    function thClearShutdownRequestor() { record("thClearShutdownRequestor", arguments) }
+    function gotCallForShutDown(inp, state) { record("gotCallForShutDown", arguments) }
+    function iotStart(mc, hostName, port) { record("iotStart", arguments) }
+    function sendStartCalibrationSignal() { record("sendStartCalibrationSignal", arguments) }
+    function stopCalibration() { record("stopCalibration", arguments) }
+    function changeInputThreadState(st) { record("changeInputThreadState", arguments) }
+    function requestCycleCount() { record("requestCycleCount", arguments) }
+    function setHeaterLED(state) { record("setHeaterLED", arguments) }
+}
