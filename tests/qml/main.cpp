@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QtQuickTest>
 
-// Runs the page tests with the console's own QML types registered, so a page
+// Runs the page tests with the console's own QML types and resource bundle, so a page
 // under test uses the real file services inside the test's simulated root.
 class PageTestSetup : public QObject
 {
