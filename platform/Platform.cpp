@@ -1,8 +1,10 @@
 #include "Platform.h"
 
+#include <QStringList>
 #include <QSysInfo>
 
 #include <cstdlib>
+#include <cstring>
 #include <sys/wait.h>
 
 namespace platform {
@@ -17,14 +19,38 @@ QString rootPrefix()
     return root;
 }
 
+// An absolute path with ".", ".." and repeated slashes folded away, as the
+// kernel would resolve them; ".." at the top stays at the top. A trailing
+// slash is kept.
+static QString foldPath(const QString &path)
+{
+    QStringList kept;
+    for (const QString &part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("..")) {
+            if (!kept.isEmpty())
+                kept.removeLast();
+        } else if (part != QLatin1String(".")) {
+            kept.append(part);
+        }
+    }
+    QString folded = QLatin1Char('/') + kept.join(QLatin1Char('/'));
+    if (path.endsWith(QLatin1Char('/')) && !kept.isEmpty())
+        folded += QLatin1Char('/');
+    return folded;
+}
+
+// Folding first means no ".." can climb out of the root once it is put in front.
 QString sysPath(const QString &boardPath)
 {
     if (!boardPath.startsWith(QLatin1Char('/')))
         return boardPath;
     const QString root = rootPrefix();
-    if (root.isEmpty() || boardPath == root || boardPath.startsWith(root + QLatin1Char('/')))
+    if (root.isEmpty())
         return boardPath;
-    return root + boardPath;
+    const QString folded = foldPath(boardPath);
+    if (folded == root || folded.startsWith(root + QLatin1Char('/')))
+        return folded;
+    return root + folded;
 }
 
 QString boardPath(const QString &realPath)
@@ -47,14 +73,26 @@ QString shellPath(const QString &boardPath)
     return shellQuote(sysPath(boardPath));
 }
 
+// True when an unquoted path names something under one of the board's roots.
+static bool isBoardPath(const QByteArray &path)
+{
+    static const char *const boardRoots[] = {
+        "/media/", "/sys/", "/dev/", "/etc/", "/usr/bin/", "/lib/modules/", "/var/run/",
+    };
+    if (path == "/media")
+        return true;
+    for (const char *boardRoot : boardRoots) {
+        if (path.startsWith(boardRoot))
+            return true;
+    }
+    return false;
+}
+
 QByteArray mapCommand(const QByteArray &command)
 {
     const QString root = rootPrefix();
     if (root.isEmpty())
         return command;
-    static const char *const boardRoots[] = {
-        "/media/", "/media ", "/sys/", "/dev/", "/etc/", "/usr/bin/", "/lib/modules/", "/var/run/",
-    };
     const QByteArray quotedRoot = shellQuote(root).toLocal8Bit();
     QByteArray out;
     out.reserve(command.size() + 4 * quotedRoot.size());
@@ -80,15 +118,19 @@ QByteArray mapCommand(const QByteArray &command)
             out.append(command.at(++i));
             continue;
         }
+        // A word starts after a blank, a redirection, an assignment, or a
+        // separator that begins another command (";", "|", "&", "(", "`").
         const char prev = i == 0 ? ' ' : command.at(i - 1);
-        const bool wordStart = prev == ' ' || prev == '\t' || prev == '>' || prev == '<' || prev == '=';
-        if (c == '/' && wordStart) {
-            const QByteArray rest = command.mid(i) + ' ';
-            for (const char *boardRoot : boardRoots) {
-                if (rest.startsWith(boardRoot) && !rest.startsWith("/dev/null")) {
-                    out.append(quotedRoot);
-                    break;
-                }
+        if (c == '/' && std::strchr(" \t\n<>=;|&(`", prev)) {
+            int end = i;
+            while (end < command.size() && !std::strchr(" \t\n;|&<>()`'\"$\\", command.at(end)))
+                ++end;
+            const QByteArray path = command.mid(i, end - i);
+            const QByteArray folded = foldPath(QString::fromLocal8Bit(path)).toLocal8Bit();
+            if ((isBoardPath(path) || isBoardPath(folded)) && folded != "/dev/null") {
+                out.append(quotedRoot + folded);
+                i = end - 1;
+                continue;
             }
         }
         out.append(c);

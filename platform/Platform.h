@@ -12,8 +12,9 @@ namespace platform {
 // ZUM_ROOT without a trailing slash, or "" on the board.
 QString rootPrefix();
 
-// Maps an absolute board path ("/media/data/x") to the path actually used.
-// Relative paths and qrc: paths are returned unchanged.
+// Maps an absolute board path ("/media/data/x") to the path actually used;
+// ".." is folded first, so the result never leaves the root. Relative paths
+// and qrc: paths are returned unchanged.
 QString sysPath(const QString &boardPath);
 
 // Undoes sysPath: a path under the root prefix is returned as the board sees it.
@@ -28,9 +29,10 @@ QString shellPath(const QString &boardPath);
 
 // Rewrites the unquoted board paths of a command line (/media/..., /sys/...,
 // /dev/..., /etc/..., /usr/bin/..., /lib/modules/..., /var/run/...) to sit
-// under the root prefix. A path counts when it starts a word or follows a
-// redirection or "="; quoted text is left alone, so runtime text that went
-// through shellQuote() or shellPath() is never rewritten.
+// under the root prefix, ".." folded so that none climbs out of it. A path
+// counts when it starts a word or follows a redirection, "=", ";", "|", "&",
+// "(" or "`"; quoted text is left alone, so runtime text that went through
+// shellQuote() or shellPath() is never rewritten.
 QByteArray mapCommand(const QByteArray &command);
 
 // Runs a command through the shell and returns what system() returns:

@@ -24,6 +24,10 @@ void TestPlatform::sysPathMapsBoardPaths()
     QCOMPARE(platform::sysPath("relative/file"), QString("relative/file"));
     QCOMPARE(platform::sysPath("qrc:///qml/main.qml"), QString("qrc:///qml/main.qml"));
     QCOMPARE(platform::boardPath(root + "/sys/class/gpio"), QString("/sys/class/gpio"));
+    // ".." never climbs out of the root.
+    QCOMPARE(platform::sysPath("/media/../../etc/x"), root + "/etc/x");
+    QCOMPARE(platform::sysPath("/../x/"), root + "/x/");
+    QVERIFY(platform::sysPath(root + "/../x").startsWith(root + "/"));
 }
 
 void TestPlatform::commandPathsMapUnquotedBoardPathsOnly_data()
@@ -40,6 +44,10 @@ void TestPlatform::commandPathsMapUnquotedBoardPathsOnly_data()
     QTest::newRow("after escaped quote") << "echo 'it'\\''s'>>/etc/wpa 'a /etc/x'"
                                          << "echo 'it'\\''s'>>R/etc/wpa 'a /etc/x'";
     QTest::newRow("escaped slash") << "echo \\/media/x" << "echo \\/media/x";
+    QTest::newRow("after separators") << "true;/usr/bin/a|/sys/b&/dev/c&&(/etc/d)`/media/e`"
+                                      << "true;R/usr/bin/a|R/sys/b&R/dev/c&&(R/etc/d)`R/media/e`";
+    QTest::newRow("dot-dot folded") << "cat /media/../../etc/x >/dev/null/../../y /tmp/../sys/z"
+                                    << "cat R/etc/x >R/y R/sys/z";
 }
 
 void TestPlatform::commandPathsMapUnquotedBoardPathsOnly()
