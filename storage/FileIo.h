@@ -54,6 +54,11 @@ public slots:
     QString jetValveReadEPROM();
     bool exeSys(QString comm);
 
+    // Lines of a small text file (at most 4 KiB, UTF-8), each without its
+    // line end ("\n" or "\r\n"); empty when the file cannot be read or is
+    // larger (FileIoLines.cpp).
+    QStringList readLines(QString name);
+
 private:
     // Valve EEPROM helpers (FileIoEeprom.cpp, FileIoMirror.cpp); the callers
     // hold the process-wide EEPROM lock.
