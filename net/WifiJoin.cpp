@@ -1,11 +1,87 @@
 #include "WifiClass.h"
 
 #include "NetShell.h"
+#include "Platform.h"
+
+#include <QFile>
+#include <QSaveFile>
 
 namespace {
 const QString supplicantConfig = QStringLiteral("/etc/wpa_supplicant.conf");
 const QString dhcpLog = QStringLiteral("/media/data/wifiStatus.log");
+const QString blockScratch = QStringLiteral("/media/data/wpa_block.tmp");
+
+enum class BlockWrite { Written, Rejected, Failed };
+
+// The configuration without the "network={ ... }" blocks that hold `ssidLine`.
+QByteArray withoutNetwork(const QByteArray &config, const QByteArray &ssidLine)
+{
+    QList<QByteArray> kept;
+    QList<QByteArray> block;
+    bool inBlock = false;
+    bool same = false;
+    for (const QByteArray &line : config.split('\n')) {
+        const QByteArray word = line.trimmed();
+        if (!inBlock && word == "network={") {
+            inBlock = true;
+            same = false;
+        }
+        if (!inBlock) {
+            kept.append(line);
+            continue;
+        }
+        block.append(line);
+        same = same || word == ssidLine;
+        if (word == "}") {
+            if (!same)
+                kept += block;
+            block.clear();
+            inBlock = false;
+        }
+    }
+    kept += block; // an unterminated block at the end stays as it was
+    return kept.join('\n');
 }
+
+// Puts the tool's block for the network into the supplicant configuration in
+// place of any earlier block for the same network, so that a join repeated at
+// every start does not grow the file. The tool writes to a scratch file first
+// (removed at once: it holds the pass phrase); the configuration is replaced
+// atomically.
+BlockWrite writeNetworkBlock(const QString &ssid, const QString &passcode)
+{
+    netshell::run("wpa_passphrase " + netshell::quoted(ssid) + ">" + netshell::path(blockScratch) + " "
+                  + netshell::quoted(passcode));
+    bool ok = false;
+    const QByteArray block = netshell::readBoardFile(blockScratch, &ok);
+    QFile::remove(platform::sysPath(blockScratch));
+    // The tool prints its complaint instead of a network block.
+    if (block.contains("Passphrase must be 8..63 characters"))
+        return BlockWrite::Rejected;
+    QByteArray ssidLine;
+    for (const QByteArray &line : block.split('\n')) {
+        if (line.trimmed().startsWith("ssid=")) {
+            ssidLine = line.trimmed();
+            break;
+        }
+    }
+    if (!ok || !block.trimmed().startsWith("network={") || ssidLine.isEmpty()) {
+        qCWarning(lcNet) << "wpa_passphrase gave no network block";
+        return BlockWrite::Failed;
+    }
+
+    QByteArray config = withoutNetwork(netshell::readBoardFile(supplicantConfig), ssidLine);
+    if (!config.isEmpty() && !config.endsWith('\n'))
+        config += '\n';
+    QSaveFile file(platform::sysPath(supplicantConfig));
+    if (!file.open(QIODevice::WriteOnly) || file.write(config + block) != config.size() + block.size()
+        || !file.commit()) {
+        qCWarning(lcNet) << "cannot write" << supplicantConfig;
+        return BlockWrite::Failed;
+    }
+    return BlockWrite::Written;
+}
+} // namespace
 
 bool WifiClass::connectToSSID(const QString &ssid)
 {
@@ -18,21 +94,11 @@ bool WifiClass::connectToSSID(const QString &ssid)
 bool WifiClass::connectToSSID(const QString &ssid, const QString &passcode)
 {
     netshell::run(QByteArrayLiteral("killall wpa_supplicant"));
-    // The redirection sits between the two words, as the tool's usage allows.
-    netshell::run("wpa_passphrase " + netshell::quoted(ssid) + ">>" + netshell::path(supplicantConfig) + " "
-                  + netshell::quoted(passcode));
-
-    bool ok = false;
-    const QByteArray config = netshell::readBoardFile(supplicantConfig, &ok);
-    if (!ok) {
-        qCWarning(lcNet) << "cannot read" << supplicantConfig;
-        return false;
-    }
-    // The tool prints its complaint instead of a network block, into the file.
-    if (config.contains("Passphrase must be 8..63 characters")) {
+    const BlockWrite written = writeNetworkBlock(ssid, passcode);
+    if (written == BlockWrite::Rejected)
         resetSupplicantConfig();
+    if (written != BlockWrite::Written)
         return false;
-    }
 
     netshell::run(QByteArrayLiteral("ifconfig wlan0 up"));
     netshell::run(QByteArrayLiteral("wpa_supplicant -B -i wlan0 -c /etc/wpa_supplicant.conf"));
