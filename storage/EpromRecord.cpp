@@ -78,8 +78,8 @@ RecordText RecordText::parse(const QString &text)
     parsed.count = count;
     parsed.flags = static_cast<uint8_t>(flags);
     // A field that is not a number would otherwise read as 0 and could make
-    // garbage look like a valid record of count 0.
-    parsed.intact = countOk && flagsOk && crcOk && flags >= 0 && flags <= 0xFF
-                     && crc == recordCrc(count, parsed.flags);
+    // garbage look like a valid record of count 0. Flags are reduced to a
+    // byte as the chip record keeps them: older versions wrote them whole.
+    parsed.intact = countOk && flagsOk && crcOk && crc == recordCrc(count, parsed.flags);
     return parsed;
 }

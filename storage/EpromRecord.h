@@ -39,7 +39,8 @@ uint16_t calcCrc(const unsigned char *bytes, int length);
 uint16_t recordCrc(int32_t count, uint8_t flags);
 
 // A record's text form split apart. `intact` means three or more fields,
-// the first three all decimal numbers, and the CRC matching count and flags.
+// the first three all decimal numbers, and the CRC matching count and flags
+// (flags taken as their low byte).
 struct RecordText
 {
     int fieldCount = 0;

@@ -198,12 +198,11 @@ int FileIo::checkForLegacyEeprom()
         writeEpromRecord(-1);
         return -2;
     }
-    // Digits only, and never past a thousand million, so the value always
-    // fits the signed count.
+    // Digits only, and every count the signed 32-bit field can hold.
     long long value = 0;
     for (int i = 0; i < hashAt; ++i) {
         const unsigned char c = bytes[i];
-        if (c < '0' || c > '9' || value * 10 + (c - '0') > 1000000000LL) {
+        if (c < '0' || c > '9' || value * 10 + (c - '0') > INT32_MAX) {
             writeEpromRecord(-1);
             return 1;
         }
@@ -219,7 +218,13 @@ QString FileIo::jetValveReadEPROM()
 
     // Drop valve devices the bus master still lists from an earlier fit.
     QString listing = readDeviceListing();
-    write(QStringLiteral("/media/data/lastHHWP"), QString(listing).remove(eeprom::masterDir()));
+    const QString lastSeen = QString(listing).remove(eeprom::masterDir());
+    // An empty listing names no device: a name kept from an earlier listing
+    // must not reach the bus master's remove file.
+    if (lastSeen.trimmed().isEmpty())
+        QFile::remove(platform::sysPath(QStringLiteral("/media/data/lastHHWP")));
+    else
+        write(QStringLiteral("/media/data/lastHHWP"), lastSeen);
     refreshDeviceListing();
     listing = readDeviceListing();
     if (listing.contains(QLatin1Char(' '))) {
@@ -235,30 +240,38 @@ QString FileIo::jetValveReadEPROM()
     QString result;
     EpromRecord record;
     bool crcGood = false;
+    int mirrorCheck = 1; // not asked yet; then 0 when an intact mirror exists
     for (int attempt = 0; attempt < readAttempts; ++attempt) {
         result.clear();
         unsigned char bytes[EpromRecord::size];
         ChipRead pass = readChipPass(path, bytes);
-        if (pass != ChipRead::CannotOpen)
+        if (pass == ChipRead::Ok)
             pass = readChipPass(path, bytes);
         if (pass == ChipRead::CannotOpen) {
             logLine(QStringLiteral("Could not open file to be read"));
             return QString();
         }
+        if (pass == ChipRead::Failed) {
+            // A chip that does not deliver a record says nothing about the
+            // count it holds: it is left alone, chip and mirror alike.
+            qCWarning(lcEeprom) << "valve EEPROM could not be read; left alone";
+            return QString();
+        }
         record = EpromRecord::fromBytes(bytes);
         result += QString::number(record.signedCount()) + QLatin1Char('#') + QString::number(record.flags)
                   + QLatin1Char('#');
-        crcGood = pass == ChipRead::Ok && record.crcValid();
+        crcGood = record.crcValid();
         if (crcGood) {
             result += QString::number(record.crc);
         } else {
-            // A chip that cannot be read is not evidence of an old format;
-            // converting it would overwrite a count that may still be good.
-            if (pass == ChipRead::Ok) {
+            // A damaged record is restored from the valve's intact mirror
+            // after the last attempt; only a valve without one can be an old
+            // chip in the text format.
+            if (mirrorCheck == 1)
+                mirrorCheck = deviceNameOf(listing).isEmpty() ? -3 : epromFromFilesys(0, nullptr, nullptr, nullptr);
+            if (mirrorCheck != 0) {
                 logLine(QStringLiteral("Crc incorrect, calling checkForLegacyEeprom()"));
                 checkForLegacyEeprom();
-            } else {
-                qCWarning(lcEeprom) << "valve EEPROM did not deliver a record on attempt" << attempt + 1;
             }
             result += QLatin1String(badCrcMarker);
             logLine(QStringLiteral("CycleCount Crc mismatch ") + QString::number(record.crc) + QStringLiteral(" != ")
@@ -296,14 +309,24 @@ bool FileIo::jetValveWriteEPROM(QString comd)
         qCWarning(lcEeprom) << "refusing a valve record without count and flags:" << comd;
         return false;
     }
-    const EpromRecord record = EpromRecord::make(sent.at(0).toInt(), static_cast<uint8_t>(sent.at(1).toInt()));
+    // A count must fit the signed 32-bit field and the flags a byte: any
+    // other text would reach the chip as some other value (0 for a count of
+    // 2^31 or more), so it is refused and chip and mirror stay as they are.
+    bool countOk = false, flagsOk = false;
+    const int count = sent.at(0).toInt(&countOk);
+    const int flags = sent.at(1).toInt(&flagsOk);
+    if (!countOk || !flagsOk || flags < 0 || flags > 0xFF) {
+        qCWarning(lcEeprom) << "refusing a valve record that does not fit its fields:" << comd;
+        return false;
+    }
+    const EpromRecord record = EpromRecord::make(count, static_cast<uint8_t>(flags));
     logLine(withValue("calcd CRC: ", QString::number(record.crc)));
 
     refreshDeviceListing();
     const QString listing = readDeviceListing();
     const QString path = eepromPathOf(listing);
 
-    const int sentValues[3] = {sent.at(0).toInt(), sent.at(1).toInt(), record.crc};
+    const int sentValues[3] = {count, flags, record.crc};
     for (int pass = 1;; ++pass) {
         logLine(withValue("write Iterations: ", QString::number(pass)));
         if (!writeChipTwice(path, record, false))

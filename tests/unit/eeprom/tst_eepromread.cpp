@@ -21,21 +21,19 @@ private slots:
         QTest::addColumn<QByteArray>("chip");
         QTest::addColumn<QString>("result"); // empty: a random count in range
         QTest::addColumn<QByteArray>("chipAfter");
-        const QByteArray reset = QByteArray::fromHex("00000000012d01");
         const QByteArray count12345 = QByteArray::fromHex("39300000015689");
-        QTest::newRow("reset record") << reset << "0#1#301" << reset;
+        const QByteArray top = sim::SimOneWire::recordBytes(INT32_MAX, 1);
         QTest::newRow("12345") << count12345 << "12345#1#35158" << count12345;
         QTest::newRow("count 2^31 reads negative") << sim::SimOneWire::recordBytes(0x80000000u, 7)
                                                    << QStringLiteral("-2147483648#7#%1").arg(recordCrc(INT32_MIN, 7))
                                                    << sim::SimOneWire::recordBytes(0x80000000u, 7);
         QTest::newRow("legacy text") << QByteArray("123456#") << "123456#1#20215" << QByteArray::fromHex("40e2010001f74e");
-        QTest::newRow("legacy at the limit") << QByteArray("1000000000#")
-                                             << QStringLiteral("1000000000#1#%1").arg(recordCrc(1000000000, 1))
-                                             << sim::SimOneWire::recordBytes(1000000000u, 1);
+        QTest::newRow("legacy 2^31-1") << QByteArray("2147483647#")
+                                       << QStringLiteral("2147483647#1#%1").arg(recordCrc(INT32_MAX, 1)) << top;
         QTest::newRow("erased chip") << QByteArray(128, '\xff') << QString() << QByteArray();
         QTest::newRow("legacy, hash first") << QByteArray("#123456") << QString() << QByteArray();
         QTest::newRow("legacy, not digits") << QByteArray("12a45#") << QString() << QByteArray();
-        QTest::newRow("legacy, beyond 32 bits") << QByteArray("99999999999999#") << QString() << QByteArray();
+        QTest::newRow("legacy 2^31") << QByteArray("2147483648#") << QString() << QByteArray();
     }
 
     // A good chip reads as it is; anything else is rewritten once (legacy
@@ -60,64 +58,76 @@ private slots:
         QCOMPARE(testroot::readFile(mirrorPath()), read.toLatin1());
     }
 
-    // No chip, or two valves the bus master keeps listing: an empty result
-    // and no mirror work at all.
-    void unreadableBus_data()
+    // No chip, two valves the bus master keeps listing, or a chip whose reads
+    // keep failing: an empty result, and chip and mirror stay as they are.
+    void unreadableChipIsLeftAlone_data()
     {
         QTest::addColumn<QString>("setup");
-        QTest::newRow("slave without eeprom") << "no-eeprom";
-        QTest::newRow("no valve fitted") << "no-slave";
-        QTest::newRow("two valves listed") << "two-slaves";
+        QTest::addColumn<int>("retries");
+        QTest::newRow("slave without eeprom") << "no-eeprom" << 0;
+        QTest::newRow("no valve fitted") << "no-slave" << 0;
+        QTest::newRow("two valves listed") << "two-slaves" << 0;
+        QTest::newRow("reads keep failing") << "short" << 5;
     }
 
-    void unreadableBus()
+    void unreadableChipIsLeftAlone()
     {
         QFETCH(QString, setup);
-        if (setup == QLatin1String("no-eeprom"))
-            bus().replaceEeprom(QString());
-        else if (setup == QLatin1String("no-slave"))
+        QFETCH(int, retries);
+        const QByteArray mirror("12345#1#35158");
+        testroot::writeFile(mirrorPath(), mirror);
+        if (setup == QLatin1String("no-slave"))
             bus().removeSlave(slave());
-        else
+        else if (setup == QLatin1String("two-slaves"))
             bus().addSlave(QStringLiteral("2d-0000feedbeef"));
+        else
+            bus().replaceEeprom(QString());
+        if (setup == QLatin1String("short"))
+            testroot::writeFile(bus().eepromPath(), QByteArray("\x39\x30\x00", 3));
+        const QByteArray chip = chipRecord();
         LogCapture log;
         QCOMPARE(FileIo().jetValveReadEPROM(), QString());
-        QVERIFY(log.has(QStringLiteral("Could not open file to be read")));
+        QCOMPARE(log.count(QStringLiteral("**Epromfile Read Retry**")), retries);
         QVERIFY(!log.texts().join('\n').contains(QLatin1String("epromFromFilesys(")));
-        QVERIFY(!QFile::exists(testroot::path(mirrorPath())));
+        QCOMPARE(chipRecord(), chip);
+        QCOMPARE(testroot::readFile(mirrorPath()), mirror);
     }
 
-    // A second valve on the bus: the one seen last time is handed to the
-    // bus master for removal (by bare name, although the listing holds
-    // rooted paths) and the listing is taken again before reading.
+    // A second valve on the bus: the one named by the last listing is handed
+    // to the bus master for removal (by bare name, although the listing
+    // holds rooted paths) and the listing is taken again before reading. An
+    // empty last listing names nobody, whatever an older one named.
+    void staleDeviceRemoved_data()
+    {
+        QTest::addColumn<bool>("seenBefore");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("valve seen last time") << true << slave().toLatin1() + "\n"
+                                              << QStringLiteral("222#1#%1").arg(recordCrc(222, 1));
+        QTest::newRow("empty last listing") << false << QByteArray() << QString();
+    }
+
     void staleDeviceRemoved()
     {
+        QFETCH(bool, seenBefore);
+        QFETCH(QByteArray, request);
+        QFETCH(QString, result);
         const QString fresh = QStringLiteral("2d-0000feedbeef");
+        const QString lastSeen = QStringLiteral("/media/data/lastHHWP");
         bus().putRecord(111, 1);
-        QVERIFY(!FileIo().jetValveReadEPROM().isEmpty());
+        if (seenBefore)
+            QVERIFY(!FileIo().jetValveReadEPROM().isEmpty());
+        else // left from long ago; the listing is gone since
+            testroot::writeFile(lastSeen, slave().toLatin1() + "\n");
         bus().addSlave(fresh);
         bus().putRecord(222, 1, fresh);
         LogCapture log;
-        log.hook = [](const QString &line) { // stands in for the kernel
-            if (line == QLatin1String("a space was found"))
+        log.hook = [&](const QString &line) { // stands in for the kernel
+            if (line == QLatin1String("a space was found") && testroot::readFile(lastSeen).startsWith(slave().toLatin1()))
                 bus().removeSlave(slave());
         };
-        QCOMPARE(FileIo().jetValveReadEPROM(), QStringLiteral("222#1#%1").arg(recordCrc(222, 1)));
-        QCOMPARE(bus().removeRequest(), slave().toLatin1() + "\n");
-        QVERIFY(log.has(QStringLiteral("wpath: /sys/devices/w1_bus_master1/") + fresh));
-        QVERIFY(log.has(QStringLiteral("indexOf space (should be -1): -1")));
-    }
-
-    // A chip that never delivers a whole record: each pass stops after five
-    // logged retries, and the failed attempts never convert (overwrite) it.
-    void readRetriesAreBounded()
-    {
-        bus().replaceEeprom(QString());
-        testroot::writeFile(bus().eepromPath(), QByteArray("\x39\x30\x00", 3));
-        LogCapture log;
-        QCOMPARE(FileIo().jetValveReadEPROM(), QStringLiteral("0#1#301#0#0#-294967296"));
-        QCOMPARE(log.count(QStringLiteral("**Epromfile Read Retry**")), 7 * 2 * 5);
-        QCOMPARE(log.count(QStringLiteral("Crc incorrect, calling checkForLegacyEeprom()")), 0);
-        QCOMPARE(chipRecord(), QByteArray::fromHex("00000000012d01"));
+        QCOMPARE(FileIo().jetValveReadEPROM(), result);
+        QCOMPARE(bus().removeRequest(), request);
     }
 };
 

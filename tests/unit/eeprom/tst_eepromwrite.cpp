@@ -34,7 +34,10 @@ private slots:
                                                     << "-5#6#" + QByteArray::number(recordCrc(-5, 6));
         QTest::newRow("extra field: mirror stays sound") << "12345#1#x" << true << count12345
                                                          << QByteArray("12345#1#35158");
-        QTest::newRow("count only: refused") << "12345" << false << sim::SimOneWire::recordBytes(99, 1) << before;
+        // Refused: nothing that does not fit the record reaches chip or mirror.
+        const QByteArray chip99 = sim::SimOneWire::recordBytes(99, 1);
+        for (const char *comd : {"12345", "2147483648#1", "12x#1", "#1", "12345#", "12345#256"})
+            QTest::newRow(comd) << comd << false << chip99 << before;
     }
 
     void writes()
