@@ -76,4 +76,13 @@ private:
 
     const char *usbMountPoint;
     MemoryOp memoryOp;
+
+    // Checked installs and exports through the USB stick (FileIoUpdate.cpp).
+public:
+    // Copies source over target through a staged, size-checked, flushed copy
+    // moved in with one rename; the previous file stays as target + ".old".
+    // False, with nothing moved, when any step fails.
+    Q_INVOKABLE bool installUpdate(QString source, QString target, bool executable);
+    // copyOTLogToUSB that reports whether a complete copy reached the stick.
+    Q_INVOKABLE bool copyOTLogToUSBChecked();
 };
