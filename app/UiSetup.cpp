@@ -10,6 +10,7 @@
 #include <QFontDatabase>
 #include <QtQml>
 
+
 void registerQmlTypes()
 {
     qmlRegisterType<FileIo>("com.zum.qml", 1, 0, "FileIo");

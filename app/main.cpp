@@ -1,4 +1,5 @@
 #include "Globals.h"
+#include "FirstFrame.h"
 #include "UiSetup.h"
 
 #include <QApplication>
@@ -61,6 +62,7 @@ int main(int argc, char *argv[])
     window->setHeight(272);
     window->setWidth(480);
     window->showNormal();
+    quitOnFirstFrameIfAsked(window);
 
     return app.exec();
 }

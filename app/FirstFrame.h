@@ -1,0 +1,39 @@
+#pragma once
+
+// The start-up benchmark's probe, shared by the console and the bare window it
+// is compared with: with ZUM_QUIT_ON_FIRST_FRAME set, the program prints the
+// time from its process start to its window's first frame and quits.
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QQuickWindow>
+
+#include <cstdio>
+#include <ctime>
+#include <unistd.h>
+
+// Milliseconds since the process started, from the kernel's own start time.
+inline long long processUptimeMs()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    const long long startTicks = fields.value(19).toLongLong(); // field 22, starttime
+    timespec now {};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const long long nowMs = now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+    return nowMs - startTicks * 1000LL / sysconf(_SC_CLK_TCK);
+}
+
+inline void quitOnFirstFrameIfAsked(QQuickWindow *window)
+{
+    if (qEnvironmentVariableIsEmpty("ZUM_QUIT_ON_FIRST_FRAME"))
+        return;
+    QObject::connect(window, &QQuickWindow::frameSwapped, window, [] {
+        std::printf("first frame %lld ms\n", processUptimeMs());
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    }, Qt::QueuedConnection);
+}

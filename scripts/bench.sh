@@ -1,0 +1,76 @@
+#!/bin/sh
+# Builds the console and a bare Qt Quick Controls 1 window of the same size,
+# measures both on this machine in one run and prints one table:
+#   start-up to the first frame (median of 10) and peak RSS after 60 s, each
+#   against the bare window; the console's CPU at idle over 60 s with the
+#   simulator running; the input thread's own CPU; the full parameter write
+#   and the longest hold of the user-interface thread by a silent board.
+# Usage: scripts/bench.sh [build-dir]   (ZUM_BENCH_SECONDS shortens the 60 s)
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build}
+seconds=${ZUM_BENCH_SECONDS:-60}
+"$here/scripts/install-deps.sh"
+cmake -S "$here" -B "$build" -DZUM_WERROR=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target zumvalvecontroller zumsim-cli bench_barewindow \
+    bench_inputthread bench_paramwrite >/dev/null
+
+root=$(mktemp -d "${TMPDIR:-/tmp}/zumbench.XXXXXX")
+export ZUM_ROOT="$root" ZUM_CPU_ARCH=arm PATH="$here/sim/tools:$PATH"
+export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
+sim=""
+cleanup() {
+    [ -n "$sim" ] && kill "$sim" 2>/dev/null
+    wait 2>/dev/null || true
+    rm -rf "$root"
+}
+trap cleanup EXIT INT TERM
+"$build/sim/zumsim" --root "$root" >"$root/zumsim.log" 2>&1 &
+sim=$!
+sleep 1
+console="$build/app/zumvalvecontroller"
+bare="$build/bench/bench_barewindow"
+
+# Median of ten starts to the first frame, in ms.
+first_frame() {
+    i=0
+    while [ $i -lt 10 ]; do
+        ZUM_QUIT_ON_FIRST_FRAME=1 "$1" 2>/dev/null | sed -n 's/^first frame \([0-9]*\) ms$/\1/p'
+        i=$((i + 1))
+    done | sort -n | sed -n 5,6p | awk '{ s += $1 } END { printf "%d", s / NR }'
+}
+
+# Runs a program for N seconds; prints "<peak RSS kB> <CPU %>" over that time.
+run_for() {
+    "$2" >/dev/null 2>&1 &
+    pid=$!
+    sleep 5
+    t0=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+    sleep "$1"
+    t1=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+    rss=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status")
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    awk -v r="$rss" -v a="$t0" -v b="$t1" -v s="$1" -v hz="$(getconf CLK_TCK)" \
+        'BEGIN { printf "%d %.2f", r, (b - a) * 100 / hz / s }'
+}
+
+bare_start=$(first_frame "$bare")
+console_start=$(first_frame "$console")
+set -- $(run_for 5 "$bare")
+bare_rss=$1
+set -- $(run_for "$seconds" "$console")
+console_rss=$1
+console_cpu=$2
+input_cpu=$(ZUM_SIM_TOOLS="$here/sim/tools" "$here/tests/run_in_root.sh" "$build/tests/unit/hw/bench_inputthread" 10 2>/dev/null \
+    | sed -n 's/.* = \([0-9.]*\) % of one core/\1/p' | tail -n 1)
+paramwrite=$(ZUM_SIM_TOOLS="$here/sim/tools" "$here/tests/run_in_root.sh" "$build/tests/unit/core/bench_paramwrite" 2>/dev/null)
+
+printf '| measure | console | bare window | ratio | target |\n|---|---|---|---|---|\n'
+awk -v c="$console_start" -v b="$bare_start" \
+    'BEGIN { printf "| start to first frame, median of 10 | %d ms | %d ms | %.2f | at most 2 |\n", c, b, c / b }'
+awk -v c="$console_rss" -v b="$bare_rss" -v s="$seconds" \
+    'BEGIN { printf "| peak RSS after %d s | %.1f MiB | %.1f MiB | %.2f | at most 1.5 |\n", s, c / 1024, b / 1024, c / b }'
+printf '| CPU at idle over %s s, whole console | %s %% | | | below 2 %% |\n' "$seconds" "$console_cpu"
+printf '| input thread CPU over 10 s | %s %% | | | below 1 %% |\n' "${input_cpu:-?}"
+printf '%s\n' "$paramwrite" | grep '^full' | sed 's/^/| /; s/$/ | | | |/'
