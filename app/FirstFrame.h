@@ -32,6 +32,10 @@ inline void quitOnFirstFrameIfAsked(QQuickWindow *window)
     if (qEnvironmentVariableIsEmpty("ZUM_QUIT_ON_FIRST_FRAME"))
         return;
     QObject::connect(window, &QQuickWindow::frameSwapped, window, [] {
+        static bool reported = false;
+        if (reported)
+            return;
+        reported = true;
         std::printf("first frame %lld ms\n", processUptimeMs());
         std::fflush(stdout);
         QCoreApplication::exit(0);
