@@ -40,6 +40,7 @@ Rectangle {
             radius: 10
             color: "#ffd11a"
             enabled: !isDot
+            opacity: enabled ? 1.0 : 0.4
             scale: keyAreaID.pressed ? 1.3 : 1.0
 
             Behavior on scale {
