@@ -1,0 +1,38 @@
+.pragma library
+
+// The administrator password file: a three-letter state flag ("ZUM" password
+// required, "NOK" password switched off) followed by the password digits.
+
+var required = "ZUM"
+var switchedOff = "NOK"
+var maxDigits = 16
+
+function isPassword(text) {
+    return new RegExp("^[0-9]{1," + maxDigits + "}$").test(text)
+}
+
+// Reads the file's text. Only a file that holds a password after its flag
+// counts ({ valid: true, flag, password }); a flag that is neither state is
+// taken as "password required" and the file marked for rewriting (repaired).
+// Anything else (missing, empty, cut short, foreign) is not valid: the caller
+// keeps what it has and writes that back.
+function parse(text) {
+    var raw = String(text === undefined || text === null ? "" : text)
+    var content = raw.replace(/[\r\n]+$/, "")
+    var flag = content.substring(0, 3)
+    var password = content.substring(3)
+    if (!isPassword(password))
+        return { valid: false }
+    var known = flag === required || flag === switchedOff
+    return {
+        valid: true,
+        flag: known ? flag : required,
+        password: password,
+        repaired: !known || content !== raw
+    }
+}
+
+// An empty entry never matches, whatever the stored password is.
+function matches(entered, password) {
+    return String(entered).length > 0 && entered === password
+}
