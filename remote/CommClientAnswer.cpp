@@ -4,16 +4,17 @@
 #include "FileIo.h"
 #include "RemoteMessages.h"
 
-#include <QLoggingCategory>
 
-namespace {
-
-Q_LOGGING_CATEGORY(lcRemote, "zum.remote")
-
-} // namespace
-
-QByteArray CommClientThread::answer(const QString &request, bool &sendLatestFirst)
+QByteArray CommClientThread::answer(const QByteArray &received, bool &sendLatestFirst)
 {
+    const QString request = remote::cleanRequest(received);
+    // A read that fills the socket's buffer is longer than any request.
+    if (received.size() >= maxRequestBytes) {
+        qCWarning(lcRemote).noquote() << "refused over-long request" << remote::loggable(request);
+        if (remote::requestKind(request) == remote::RequestKind::ProfileUpload)
+            return remote::uploadFailedAnswer;
+        return remote::nothingAnswer;
+    }
     switch (remote::requestKind(request)) {
     case remote::RequestKind::Identification: {
         std::lock_guard<std::mutex> locker(targetLock);
@@ -38,7 +39,7 @@ QByteArray CommClientThread::answerProfileRequest(const QString &request)
 {
     const int n = remote::profileNumber(request.section(QLatin1Char('@'), 1, 1));
     if (n == 0) {
-        qCWarning(lcRemote).noquote() << "refused profile request" << request.left(80);
+        qCWarning(lcRemote).noquote() << "refused profile request" << remote::loggable(request);
         return remote::noProfileAnswer;
     }
     FileIo files;
@@ -48,14 +49,16 @@ QByteArray CommClientThread::answerProfileRequest(const QString &request)
     return profile.toUtf8();
 }
 
-// Only a well-formed profile under an accepted number replaces the stored
-// one; anything else would break the profile screen or land elsewhere.
+// Only a well-formed profile of profile size under an accepted number
+// replaces the stored one; anything else would break the profile screen,
+// land elsewhere or fill the flash.
 QByteArray CommClientThread::answerUpload(const QString &request)
 {
     const QStringList fields = request.split(QLatin1Char('#'));
     const int n = remote::profileNumber(fields.value(1));
-    if (n == 0 || fields.size() < 3 || !remote::isProfileObject(fields.at(2))) {
-        qCWarning(lcRemote).noquote() << "refused profile upload" << request.left(80);
+    if (n == 0 || fields.size() < 3 || fields.at(2).toUtf8().size() > remote::maxUploadBytes
+        || !remote::isProfileObject(fields.at(2))) {
+        qCWarning(lcRemote).noquote() << "refused profile upload" << remote::loggable(request);
         return remote::uploadFailedAnswer;
     }
     FileIo files;
@@ -70,8 +73,14 @@ QByteArray CommClientThread::answerQuery(const QString &request)
     const QStringList fields = request.split(QLatin1Char('#'));
     if (fields.size() < 2 || fields.at(1) != QLatin1String("EPROM"))
         return remote::invalidQueryAnswer;
-    FileIo files;
-    return remote::eepromAnswer(files.jetValveReadEPROM());
+    // A server polling every few seconds would otherwise start shells,
+    // rewrite the listing files and hold the EEPROM lock the pages need.
+    if (!eepromReadAge.isValid() || eepromReadAge.hasExpired(eepromCacheMs)) {
+        FileIo files;
+        eepromRecord = files.jetValveReadEPROM();
+        eepromReadAge.start();
+    }
+    return remote::eepromAnswer(eepromRecord);
 }
 
 // After a (re)connection the server first gets the latest run package, so

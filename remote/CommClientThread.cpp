@@ -116,6 +116,7 @@ bool CommClientThread::waitFor(int ms, const std::function<bool()> &done)
 void CommClientThread::run()
 {
     QTcpSocket socket;
+    socket.setReadBufferSize(maxRequestBytes);
     {
         std::lock_guard<std::mutex> locker(targetLock);
         sessionDispatcher = QAbstractEventDispatcher::instance();
@@ -170,6 +171,8 @@ void CommClientThread::run()
         }
 
         qDebug().noquote() << QStringLiteral("Connected to the host");
+        // The kernel, too, keeps no more than the bound of unsent answers.
+        socket.setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, int(maxBacklogBytes));
         emit connectionStatus(true);
         const Ending ending = exchange(socket);
         const Interrupt why = pendingInterrupt();
@@ -212,9 +215,13 @@ CommClientThread::Ending CommClientThread::exchange(QTcpSocket &socket)
                 return timedOut();
             return {socket.error(), socket.errorString()};
         }
-        const QString request = remote::cleanRequest(socket.readAll());
-        socket.write(answer(request, sendLatestFirst));
+        socket.write(answer(socket.readAll(), sendLatestFirst));
         socket.flush();
         waitFor(now.writeWaitMs, sentOrLost);
+        if (socket.bytesToWrite() > maxBacklogBytes) {
+            // A server that asks without reading would make the answers pile up.
+            socket.abort();
+            return {QAbstractSocket::SocketTimeoutError, QStringLiteral("The server does not take its answers")};
+        }
     }
 }

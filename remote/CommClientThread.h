@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <QThread>
@@ -30,6 +31,13 @@ public:
     };
 
     static constexpr int maxQueuedReports = 8;
+    // Answers the server has not taken yet; past this it is not reading and
+    // the connection is dropped.
+    static constexpr qint64 maxBacklogBytes = 64 * 1024;
+    // One read of the server's text; a request that fills it is refused.
+    static constexpr qint64 maxRequestBytes = 64 * 1024;
+    // EEPROM queries within this time are answered from the last read.
+    static constexpr qint64 eepromCacheMs = 5000;
 
     explicit CommClientThread(QObject *parent = nullptr);
     // Returns promptly: every wait of the session is cut short by the stop.
@@ -74,7 +82,7 @@ private:
     Ending exchange(QTcpSocket &socket);
     static Ending timedOut();
     Timing currentTiming() const;
-    QByteArray answer(const QString &request, bool &sendLatestFirst);
+    QByteArray answer(const QByteArray &received, bool &sendLatestFirst);
     QByteArray answerProfileRequest(const QString &request);
     QByteArray answerUpload(const QString &request);
     QByteArray answerQuery(const QString &request);
@@ -92,5 +100,8 @@ private:
     QString latestPackage;
     QString clientMacAddress;
 
-    bool pollSeen = false; // client thread only
+    // Client thread only.
+    bool pollSeen = false;
+    QString eepromRecord;
+    QElapsedTimer eepromReadAge;
 };

@@ -4,6 +4,8 @@
 #include <QJsonParseError>
 #include <QStringList>
 
+Q_LOGGING_CATEGORY(lcRemote, "zum.remote")
+
 namespace remote {
 
 const char noProfileAnswer[] = "NO_STORED_PROFILE_FOUND";
@@ -74,6 +76,20 @@ int profileNumber(const QString &field)
     }
     const int n = field.toInt();
     return n >= 1 && n <= 50 ? n : 0;
+}
+
+QString loggable(const QString &text)
+{
+    QString shown;
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category != QChar::Other_Control && category != QChar::Separator_Line
+            && category != QChar::Separator_Paragraph)
+            shown.append(c);
+        if (shown.size() == 80)
+            break;
+    }
+    return shown;
 }
 
 QString profilePath(int n)

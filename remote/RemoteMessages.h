@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QLoggingCategory>
 #include <QString>
+
+Q_DECLARE_LOGGING_CATEGORY(lcRemote)
 
 // The texts exchanged with the remote monitoring server: the reports the
 // console composes and queues, and the recognition of the server's requests.
@@ -36,6 +39,13 @@ RequestKind requestKind(const QString &request);
 // The profile number a server names, or 0 when the text is not a plain
 // decimal number from 1 to 50. Only accepted numbers may become file names.
 int profileNumber(const QString &field);
+
+// Largest profile text an upload may store; a profile is about 300 bytes.
+constexpr int maxUploadBytes = 4096;
+
+// Server text fit for a log line: control characters removed (they could
+// rewrite a terminal or forge lines), cut to 80 characters.
+QString loggable(const QString &text);
 
 // Board path of the stored profile n.
 QString profilePath(int n);

@@ -9,7 +9,18 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 
+#include <mutex>
+
 namespace {
+
+// Lines logged while a request is handled, from any thread.
+std::mutex logMutex;
+QStringList logged;
+void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    std::lock_guard<std::mutex> locker(logMutex);
+    logged.append(text);
+}
 
 const QByteArray storedProfile =
     "{\"programValue\":7,\"dispenseCycles\":\"1\",\"dwell\":\"250\",\"dutyCycle\":\"80\",\"riseTime\":\"80\","
@@ -95,17 +106,28 @@ private slots:
         QTest::newRow("write plain text") << QByteArray("#3#garbage") << failed;
         QTest::newRow("write cut-short JSON") << QByteArray("#3#{\"programValue\":3,") << failed;
         QTest::newRow("write JSON array") << QByteArray("#3#[3]") << failed;
+        QTest::newRow("write beyond profile size") << "#3#{\"a\":\"" + QByteArray(5000, 'x') + "\"}" << failed;
+        QTest::newRow("control characters") << QByteArray("@\x1b[2J\x07\x7f\xc2\x85x") << none;
     }
 
+    // The refusal is logged without the server's control characters.
     void refusedRequests()
     {
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, answer);
         const auto before = snapshot();
+        logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(captureLog);
         QCOMPARE(link->ask(request, answer), answer);
+        qInstallMessageHandler(previous);
         QCOMPARE(snapshot(), before);
         QTest::qWait(50);
         QVERIFY(link->loads.isEmpty());
+        std::lock_guard<std::mutex> locker(logMutex);
+        QVERIFY(logged.join('\n').contains("refused"));
+        for (const QString &line : qAsConst(logged))
+            QVERIFY2(std::none_of(line.begin(), line.end(), [](QChar c) { return c.category() == QChar::Other_Control; }),
+                     qPrintable(line.toUtf8().toPercentEncoding()));
     }
 
     // Read as UTF-8 and stored as one line (the file service writes Latin-1).
@@ -140,6 +162,10 @@ private slots:
             wire.addSlave();
             wire.putRecord(12345, 1);
         }
+        QCOMPARE(link->ask("GET#EPROM", answer), answer);
+        // Asked again at once, the link answers from its copy.
+        wire.addSlave();
+        wire.putRecord(777, 0);
         QCOMPARE(link->ask("GET#EPROM", answer), answer);
     }
 

@@ -5,6 +5,8 @@
 #include "TestRoot.h"
 
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 namespace {
 
@@ -110,6 +112,46 @@ private slots:
         QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed()))); // waited for the pause
         QTRY_COMPARE_WITH_TIMEOUT(statuses(link.status), QList<bool>({false, false, true}), 5000);
         QCOMPARE(link.ask("ZUM_CLIENT_REQ_IDENTIFICATION", identified), identified);
+    }
+
+    // A request that fills the read buffer is refused whole (its tail is
+    // then just text), not collected without end; the connection lives on.
+    void overlongRequestIsRefused()
+    {
+        CommClientThread::Timing timing = RemoteFixture::quickTiming();
+        timing.pauseMs = 300; // the whole request waits when the console reads
+        RemoteFixture link(timing);
+        QVERIFY(link.connect());
+        const QByteArray overlong = "ZUM_CLIENT_REQ_IDENTIFICATION" + QByteArray(100 * 1024, 'x');
+        QCOMPARE(link.ask(overlong, "NOP\nNOP\n"), QByteArray("NOP\nNOP\n"));
+        QCOMPARE(link.ask("ZUM_CLIENT_REQ_IDENTIFICATION", identified), identified);
+    }
+
+    // A server that polls without reading is dropped once the answers it
+    // has not taken pass the bound, rather than piling them up in memory.
+    void serverThatDoesNotReadIsDropped()
+    {
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        CommClientThread::Timing timing = RemoteFixture::quickTiming();
+        timing.writeWaitMs = 50;
+        CommClientInterface client;
+        client.setTiming(timing);
+        const QString report(128 * 1024, 'r');
+        client.updateLatestProfileToThread(report);
+        client.requestNewConnection("127.0.0.1", listener.serverPort());
+        QVERIFY(listener.waitForNewConnection(5000));
+        QTcpSocket *server = listener.nextPendingConnection();
+        server->setReadBufferSize(1);
+        server->write("ZUM_IOT_REQ"); // answered with the latest package
+        QTRY_VERIFY(server->bytesAvailable() > 0);
+        int rounds = 0;
+        for (; rounds < 12 && !listener.hasPendingConnections(); ++rounds) {
+            client.transmitIOTData(report);
+            server->write("ZUM_IOT_REQ");
+            QTRY_VERIFY(client.queuedReports().isEmpty() || listener.hasPendingConnections());
+        }
+        QVERIFY2(listener.hasPendingConnections() || listener.waitForNewConnection(3000), qPrintable(QString::number(rounds)));
     }
 
     // With the pauses and waits the console really uses, a new address must
