@@ -143,20 +143,31 @@ void ThreadHandler::thClearShutdownRequestor()
     inputMonitor.clearShutdownRequestor();
 }
 
-// One requestor holds a shutdown at a time; only it can release it.
+// Every requestor (a fault, an emergency stop) holds the shutdown on its own:
+// the first one shuts the services down, and they come back only when the
+// last one has cleared. The requestor reported is the oldest still holding.
 void ThreadHandler::gotCallForShutDown(QString inp, bool state)
 {
     if (state) {
-        if (inp != shutdownRequestor && shutdownLatched == 0) {
+        if (activeRequestors.contains(inp))
+            return;
+        activeRequestors.append(inp);
+        if (shutdownLatched == 0) {
             guiThread.shutDownContoller(inp, true);
             shutdownRequestor = inp;
             shutdownLatched = 1;
         }
-    } else if (inp == shutdownRequestor) {
-        guiThread.shutDownContoller(inp, false);
-        shutdownRequestor = QStringLiteral("NONE");
-        shutdownLatched = 0;
+        return;
     }
+    if (activeRequestors.removeAll(inp) == 0)
+        return;
+    if (!activeRequestors.isEmpty()) {
+        shutdownRequestor = activeRequestors.first();
+        return;
+    }
+    guiThread.shutDownContoller(inp, false);
+    shutdownRequestor = QStringLiteral("NONE");
+    shutdownLatched = 0;
 }
 
 void ThreadHandler::informFaultToGUI(QString inp, bool state)

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 // The one object through which the pages reach the control logic, the input
 // thread, the remote link and the EEPROM and over-temperature services. It
@@ -104,6 +105,7 @@ private:
     QString activeErrorCode;
     int shutdownLatched = 0;
     QString shutdownRequestor;
+    QStringList activeRequestors; // in the order they asked
     GuiThread guiThread;
     CommClientInterface commClient;
 };
