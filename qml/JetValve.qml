@@ -104,6 +104,10 @@ Rectangle {
     }
 
     function setGuiParams(profile, pv) {
+        if (!Profiles.inRange(Number(pv), Profiles.RANGES.programValue)) {
+            console.warn("no profile number", pv)
+            return
+        }
         currentProfile = Profiles.interpret(profile, Number(pv))
         updateGUIParam(currentProfile)
         modeControl(currentProfile.mode)
@@ -303,11 +307,10 @@ Rectangle {
         var atTemperature = false
         if (heatingSelected) {
             nozzleTempSetpoint = Number(nTempValueID.text)
-            // A setpoint that is no number ("60C") must not leave the heater on.
-            if (isFinite(nozzleTempSetpoint)) {
-                atTemperature = Math.abs(nozzleTemp - nozzleTempSetpoint) <= 2
-                demand = nozzleTemp < nozzleTempSetpoint - 2
-            }
+            // Decided afresh on every sample: a setpoint that is no number
+            // ("60C") gives no demand instead of leaving the last one on.
+            atTemperature = Math.abs(nozzleTemp - nozzleTempSetpoint) <= 2
+            demand = nozzleTemp < nozzleTempSetpoint - 2
         }
         setHeaterLED(atTemperature)
         updateNozzleTempState(demand)

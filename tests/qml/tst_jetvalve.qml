@@ -95,7 +95,8 @@ Item {
                 { tag: "no cycle key", n: 18, main: '{"dwell":"2"}', expect: { dispenseCycles: 100 } },
                 { tag: "nozTemp 10", n: 19, main: '{"nozTemp":"10"}', expect: { nozTemp: 14 } },
                 { tag: "raw values clamped", n: 20, main: '{"dwell":"12000","nozTemp":"60C","riseTime":"x"}',
-                  expect: { dwell: 9999, nozTemp: 30, riseTime: 80 } }
+                  expect: { dwell: 9999, nozTemp: 30, riseTime: 80 } },
+                { tag: "number out of range", n: 51, main: good, expect: { programValue: 3, dwell: 250 }, sends: 0 }
             ]
         }
 
@@ -105,10 +106,12 @@ Item {
             if (data.leftover) fileIo.write(file(data.n, ".a1b2c3"), data.leftover)
             for (var i = 0; i < (data.bad || 0); i++)
                 ignoreWarning("profile file is not valid JSON, trying the next copy: " + file(data.n))
+            if (data.sends === 0)
+                ignoreWarning("no profile number " + data.n)
             page.setGuiParams(page.loadProfile(data.n), data.n)
+            compare(sent.count, data.sends === 0 ? 0 : 1)
             for (var key in data.expect)
                 compare(page.currentProfile[key], data.expect[key], key)
-            compare(lastSent().dwell, page.currentProfile.dwell)
             if (data.main === "")
                 compare(fileIo.read(file(data.n)), data.leftover ? data.leftover : "")
         }
@@ -322,13 +325,15 @@ Item {
         function test_faults_data() {
             return [
                 { tag: "PT ERR ignores NOZZLE_TEMP", steps: [["PIEZO_TEMP", true], ["NOZZLE_TEMP", true], ["NOZZLE_TEMP", false]],
-                  held: ["PT ERR"], shut: ["true PT ERR"], db15: true },
+                  held: ["PT ERR"], shut: ["true PT ERR"], db15: true, resets: 0 },
+                { tag: "NT ERR cleared while BT ERR", steps: [["BOOST_SUPPLY_TEMP", true], ["NOZZLE_TEMP", true], ["NOZZLE_TEMP", false]],
+                  held: ["BT ERR"], shut: ["true BT ERR", "true NT ERR", "false NT ERR"], db15: true, resets: 0 },
                 { tag: "NT ERR while BT ERR", steps: [["BOOST_SUPPLY_TEMP", true], ["NOZZLE_TEMP", true], ["BOOST_SUPPLY_TEMP", false]],
-                  held: ["NT ERR"], shut: ["true BT ERR", "true NT ERR", "false BT ERR"], db15: true },
+                  held: ["NT ERR"], shut: ["true BT ERR", "true NT ERR", "false BT ERR"], db15: true, resets: 1 },
                 { tag: "ESTOP over BT ERR", steps: [["BOOST_SUPPLY_TEMP", true], ["ESTOP", true], ["BOOST_SUPPLY_TEMP", false]],
-                  held: ["ESTOP"], shut: ["true BT ERR", "true ESTOP", "false BT ERR"], db15: true },
+                  held: ["ESTOP"], shut: ["true BT ERR", "true ESTOP", "false BT ERR"], db15: true, resets: 1 },
                 { tag: "all cleared", steps: [["AMP_TEMP", true], ["ESTOP", true], ["ESTOP", false], ["AMP_TEMP", false]],
-                  held: [], shut: ["true AT ERR", "true ESTOP", "false ESTOP", "false AT ERR"], db15: false }
+                  held: [], shut: ["true AT ERR", "true ESTOP", "false ESTOP", "false AT ERR"], db15: false, resets: 1 }
             ]
         }
 
@@ -342,6 +347,7 @@ Item {
             compare(shutdowns.signalArguments.map(function (a) { return a[0] + " " + a[1] }), data.shut)
             compare(handleThread.last("thSetAnyErrorOnDB15")[0], data.db15)
             compare(serviceModeState, false)
+            compare(handleThread.count("thClearShutdownRequestor"), data.resets)
         }
 
         function test_piezoBarHalfFullAt52_5() {
