@@ -98,10 +98,14 @@ QStringList FileIo::findFiles(QString dir, QString filter)
 {
     QStringList found;
     const QDir directory(platform::sysPath(dir));
-    const QStringList names = directory.entryList(QStringList(filter), QDir::Files | QDir::Hidden | QDir::System,
-                                                  QDir::Unsorted);
-    for (const QString &name : names)
-        found.append(dir + QLatin1Char('/') + name);
+    // Plain files only: no dot files, and nothing but a regular file behind
+    // the name (no FIFOs, sockets or device nodes, nor links to them, nor
+    // dangling links).
+    const QFileInfoList entries = directory.entryInfoList(QStringList(filter), QDir::Files, QDir::Unsorted);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isFile())
+            found.append(dir + QLatin1Char('/') + entry.fileName());
+    }
     return found;
 }
 
