@@ -457,7 +457,7 @@ Rectangle {
         }
 
         Column {
-            x: parent.width * 0.1
+            x: parent.width * 0.08
             y: parent.height * 0.2
             spacing: parent.height * 0.05
 
@@ -466,7 +466,7 @@ Rectangle {
                 color: "white"
                 font.family: "Gotham"
                 font.bold: true
-                font.pointSize: textSize * 1.3
+                font.pointSize: textSize * 1.15
             }
 
             Text {
@@ -474,7 +474,7 @@ Rectangle {
                 color: "white"
                 font.family: "Gotham"
                 font.bold: true
-                font.pointSize: textSize * 1.3
+                font.pointSize: textSize * 1.15
             }
         }
 
