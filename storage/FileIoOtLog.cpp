@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <shared_mutex>
+
 using eeprom::logLine;
 
 namespace {
@@ -45,6 +47,7 @@ QString eventLine(int errorType, bool heatingOn, bool heatingActive, int setpoin
 // Replaces a file so that a power cut leaves either the old or the new text.
 bool replaceFile(const QString &boardPath, const QByteArray &bytes, bool logSteps)
 {
+    std::shared_lock<std::shared_timed_mutex> saving(MemoryOp::saveLock());
     QSaveFile file(platform::sysPath(boardPath));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered)) {
         qCWarning(lcEeprom) << "cannot open" << boardPath << "for writing:" << file.errorString();

@@ -67,6 +67,7 @@ bool MemoryOp::writeFileAtomically(const QString &name, const QString &contents)
     const QByteArray bytes = contents.toLatin1();
     if (bytes.isEmpty())
         return false;
+    std::shared_lock<std::shared_timed_mutex> saving(saveLock());
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
@@ -75,6 +76,12 @@ bool MemoryOp::writeFileAtomically(const QString &name, const QString &contents)
         return false;
     }
     return file.commit();
+}
+
+std::shared_timed_mutex &MemoryOp::saveLock()
+{
+    static std::shared_timed_mutex lock;
+    return lock;
 }
 
 // Sleeps in short steps so that a stop request cuts the pause short.

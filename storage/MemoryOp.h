@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <shared_mutex>
 
 // Background writer: takes whole-file writes from one process-wide queue and
 // performs them one at a time, paced so the file system sees at most one
@@ -33,6 +34,11 @@ public:
     // written and the new content committed. An existing file is never
     // touched unless the new content commits.
     static bool writeFileAtomically(const QString &name, const QString &contents);
+
+    // Held shared by every atomic save while its temporary file exists, on
+    // any thread; the clean-up of temporary files left by interrupted saves
+    // takes it alone, so it never removes the file of a save in flight.
+    static std::shared_timed_mutex &saveLock();
 
 protected:
     void run() override;
