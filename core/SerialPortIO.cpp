@@ -1,5 +1,6 @@
 #include "SerialPortIO.h"
 
+#include "BoundedLog.h"
 #include "FileIo.h"
 #include "Platform.h"
 
@@ -115,11 +116,12 @@ bool SerialPortIO::waitForReply()
     return serialPort.waitForReadyRead(replyWaitMs);
 }
 
+// Each entry is appended, never the whole log rewritten: the heater logs
+// every switch for as long as the console runs, so the log keeps only its
+// newer half once it passes its bound.
 void SerialPortIO::writeToLog(QString lg)
 {
-    FileIo io;
-    const QString old = io.read(QLatin1String(logFile));
-    io.write(QLatin1String(logFile), old + QLatin1Char('\n') + lg + QLatin1Char('\n'));
+    BoundedLog::append(QLatin1String(logFile), QLatin1Char('\n') + lg + QLatin1Char('\n'));
 }
 
 void SerialPortIO::clearSerialPort()
