@@ -431,6 +431,7 @@ Rectangle {
         controllerFaultRequestor = controllerFault ? heldFaults[0] : "NONE"
         faultUpdateID.text = controllerFault ? controllerFaultRequestor : ""
         faultUpdateID.visible = controllerFault
+        faultUpdateID.errorFlag = controllerFault
     }
 
     function updateFault(txt, err) {
@@ -1041,22 +1042,24 @@ Rectangle {
         }
 
         Rectangle {
-            id: faultUpdateIDBox
+            id: faultUpdateID
 
+            property alias text: faultTextID.text
+            property bool errorFlag: false
+
+            objectName: "faultUpdateID"
             x: parent.width * 0.25
             width: parent.width * 0.2
             height: parent.height * 0.8
             anchors.verticalCenter: parent.verticalCenter
-            visible: faultUpdateID.visible
-            color: "#ff3333"
+            visible: false
+            color: errorFlag ? "#ff3333" : "black"
             radius: 3
 
             Text {
-                id: faultUpdateID
+                id: faultTextID
 
-                objectName: "faultUpdateID"
                 anchors.centerIn: parent
-                visible: false
                 color: "white"
                 font.family: "Gotham"
                 font.bold: true

@@ -344,6 +344,7 @@ Item {
             compare(page.heldFaults, data.held)
             compare(root.controllerFault, data.held.length > 0)
             compare(root.controllerFaultRequestor, data.held.length ? data.held[0] : "NONE")
+            compare(item("faultUpdateID").visible, data.held.length > 0)
             compare(shutdowns.signalArguments.map(function (a) { return a[0] + " " + a[1] }), data.shut)
             compare(handleThread.last("thSetAnyErrorOnDB15")[0], data.db15)
             compare(serviceModeState, false)
