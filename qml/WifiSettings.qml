@@ -1,0 +1,316 @@
+import QtQuick 2.4
+import QtQuick.Controls 1.4
+import QtQuick.Controls.Styles 1.4
+import QtQuick.Extras 1.4
+import "Wifi.js" as Wifi
+
+// Scans for wireless networks and joins one: an open network directly, a
+// secured one with the pass phrase from "password.txt" on a USB stick. The
+// last network joined here is stored and joined again at every start.
+Rectangle {
+    id: wifiSettingsPage
+
+    property var wifiSSIDList: []
+    property var wifiSSIDsecList: []
+    property var wifiSSIDunsecList: []
+    property string currentSSID: "NIL"
+    property int currentSSIDIndex: 0
+    property string passCodeWifi: "NIL"
+    property bool connectionStatus: false
+    property string usbPath: "/media/usb/"
+    property bool mount: false
+    property string wifiSetupPath: "/media/data/wifi.setup"
+    property string shownName: ""
+    property string securityText: ""
+    property string networkText: ""
+    property string hintText: ""
+    property string statusText: "Not Connected"
+    property string detailText: ""
+    property string connectButtonText: "Connect"
+    property int progressTicks: 0
+    property real fontsizeqml: height > 0 ? height * 0.051 : 1
+
+    signal closeWifiSettingsPage()
+
+    function scanWifi() {
+        wifiSSIDList = Wifi.scanNames(getSsidList())
+        wifiSSIDsecList = Wifi.securedNames(getSecureList(currentSSID))
+        wifiSSIDunsecList = getUnSecureList(currentSSID)
+        selectIndex(0)
+    }
+
+    // Shows the network under the tumbler as secured or open.
+    function classifySelection() {
+        currentSSIDIndex = Math.max(0, ssidTumblerID.currentIndexAt(0))
+        if (currentSSIDIndex >= wifiSSIDList.length)
+            return
+        currentSSID = wifiSSIDList[currentSSIDIndex]
+        var shown = Wifi.classify(currentSSID, wifiSSIDsecList)
+        securityText = shown.kind
+        networkText = shown.description
+        hintText = shown.hint
+        shownName = shown.shownName
+    }
+
+    function selectIndex(index) {
+        ssidTumblerID.setCurrentIndexAt(0, index, 0)
+        classifySelection()
+    }
+
+    function selectNetwork(name) {
+        var index = wifiSSIDList.indexOf(name)
+        if (index >= 0)
+            selectIndex(index)
+    }
+
+    function moveTumbler(where) {
+        selectIndex(Wifi.moveIndex(ssidTumblerID.currentIndexAt(0), wifiSSIDList.length, where))
+    }
+
+    function startProgress() {
+        progressTicks = 0
+        connectingIndicatorID.visible = true
+        progressTimerID.restart()
+    }
+
+    function setStatus(first, second) {
+        statusText = first
+        detailText = second
+    }
+
+    // Joins `ssid`, with `passcode` unless it is empty; a join made here (not
+    // the default one) is stored for the next start.
+    function joinNetwork(ssid, passcode, message, remember) {
+        startProgress()
+        turnWifiOnOff(true)
+        setStatus("Wifi turned on", message + ssid)
+        var joined = passcode === "" ? wifiClass.connectToSSID(ssid) : wifiClass.connectToSSID(ssid, passcode)
+        connectionStatus = joined
+        connectButtonText = joined ? "Disconnect" : "Connect"
+        if (!joined) {
+            if (remember)
+                setStatus("Incorrect Password", "Failed: " + ssid)
+            else
+                setStatus("Failed: " + ssid, "")
+            return false
+        }
+        currentSSID = ssid
+        setStatus("Connected to " + ssid, "")
+        if (remember && !fileIo.write(wifiSetupPath, Wifi.setupText(ssid, passcode)))
+            console.warn("cannot store the Wi-Fi setup in " + wifiSetupPath)
+        return true
+    }
+
+    function connectToWifi() {
+        if (connectionStatus)
+            return disconnectWifi()
+        if (wifiSSIDsecList.indexOf(currentSSID) < 0) {
+            if (wifiSSIDList.indexOf(currentSSID) < 0) {
+                setStatus("Not Connected", "Scan for networks first")
+                return false
+            }
+            passCodeWifi = ""
+            return joinNetwork(currentSSID, "", "Connecting to ", true)
+        }
+        mount = fileIo.mountUsb()
+        if (!mount) {
+            setStatus("Check USB", "")
+            return false
+        }
+        setStatus("Reading from USB to connect....", "")
+        var action = Wifi.passFileAction(fileIo.readLines(usbPath + "password.txt"))
+        if (!action.ok) {
+            setStatus(action.message1, action.message2)
+            return false
+        }
+        passCodeWifi = action.passcode
+        if (action.ssid === "")
+            return joinNetwork(currentSSID, passCodeWifi, "Connecting with password to: ", true)
+        selectNetwork(action.ssid)
+        return joinNetwork(action.ssid, passCodeWifi, "Connect with password to: ", true)
+    }
+
+    function disconnectWifi() {
+        selectNetwork(currentSSID)
+        disconnectFromSSID(currentSSID)
+        connectionStatus = false
+        connectButtonText = "Connect"
+        setStatus("Wifi is Disconnected", "")
+        return true
+    }
+
+    // Joins the network stored by the last join from this page, if any.
+    function defaultJoin() {
+        var setup = Wifi.parseSetup(fileIo.read(wifiSetupPath))
+        if (setup === null) {
+            if (fileIo.read(wifiSetupPath).length > 5)
+                console.warn("Wi-Fi setup in " + wifiSetupPath + " is not usable; no network joined")
+            return false
+        }
+        selectNetwork(setup.ssid)
+        passCodeWifi = setup.passcode
+        return joinNetwork(setup.ssid, setup.passcode, "Connecting to default:", false)
+    }
+
+    objectName: "wifiSettingsPage"
+    color: "black"
+    onVisibleChanged: {
+        if (visible && !connectionStatus)
+            scanWifi()
+    }
+    Component.onCompleted: defaultJoin()
+
+    Timer {
+        id: progressTimerID
+
+        interval: 10
+        repeat: true
+        onTriggered: {
+            progressTicks += 1
+            if (progressTicks >= 50) {
+                connectingIndicatorID.visible = false
+                stop()
+            }
+        }
+    }
+
+    Item {
+        id: infoID
+
+        width: parent.width * 0.5
+        height: parent.height
+
+        Image {
+            x: parent.width * 0.04
+            y: parent.height * 0.03
+            width: parent.height * 0.12
+            height: width
+            source: "qrc:///images/Wifi.png"
+            fillMode: Image.PreserveAspectFit
+        }
+
+        Column {
+            x: parent.width * 0.04
+            y: parent.height * 0.17
+            width: parent.width * 0.92
+            spacing: parent.height * 0.01
+
+            Repeater {
+                model: [
+                    { name: "ssidNameID", size: 1.1 },
+                    { name: "securityTextID", size: 0.9 },
+                    { name: "networkTextID", size: 0.8 },
+                    { name: "hintTextID", size: 0.8 },
+                    { name: "statusTextID", size: 0.8 },
+                    { name: "detailTextID", size: 0.8 }
+                ]
+
+                Text {
+                    objectName: modelData.name
+                    width: parent.width
+                    elide: Text.ElideRight
+                    color: modelData.name === "ssidNameID" ? "#f0b323" : "white"
+                    font.family: "Gotham"
+                    font.bold: true
+                    font.pixelSize: fontsizeqml * modelData.size
+                    text: {
+                        switch (modelData.name) {
+                        case "securityTextID": return securityText
+                        case "networkTextID": return networkText
+                        case "hintTextID": return hintText
+                        case "statusTextID": return statusText
+                        case "detailTextID": return detailText
+                        default: return shownName
+                        }
+                    }
+                }
+            }
+        }
+
+        BusyIndicator {
+            id: connectingIndicatorID
+
+            objectName: "connectingIndicatorID"
+            x: parent.width * 0.75
+            y: parent.height * 0.03
+            width: parent.height * 0.12
+            height: width
+            visible: false
+            running: visible
+        }
+
+        Grid {
+            x: parent.width * 0.04
+            y: parent.height * 0.7
+            columns: 2
+            spacing: parent.height * 0.03
+
+            Repeater {
+                model: [
+                    { name: "scanButtonID", label: "Scan" },
+                    { name: "connectButtonID", label: "" },
+                    { name: "defaultButtonID", label: "Default" },
+                    { name: "closeWifiButtonID", label: "Close" }
+                ]
+
+                Button {
+                    objectName: modelData.name
+                    width: infoID.width * 0.44
+                    height: infoID.height * 0.12
+                    text: modelData.name === "connectButtonID" ? connectButtonText : modelData.label
+                    onClicked: {
+                        switch (modelData.name) {
+                        case "scanButtonID": scanWifi(); break
+                        case "connectButtonID": connectToWifi(); break
+                        case "defaultButtonID": defaultJoin(); break
+                        default: closeWifiSettingsPage()
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    Tumbler {
+        id: ssidTumblerID
+
+        objectName: "ssidTumblerID"
+        x: parent.width * 0.5
+        y: parent.height * 0.04
+        width: parent.width * 0.36
+        height: parent.height * 0.92
+        style: TumblerStyle {
+            visibleItemCount: 5
+        }
+
+        TumblerColumn {
+            model: wifiSettingsPage.wifiSSIDList
+            width: ssidTumblerID.width
+            onCurrentIndexChanged: classifySelection()
+        }
+    }
+
+    Column {
+        x: parent.width * 0.88
+        y: parent.height * 0.04
+        width: parent.width * 0.1
+        spacing: parent.height * 0.04
+
+        Repeater {
+            model: [
+                { name: "scrollFirstID", image: "ScrollFirst", where: "first" },
+                { name: "scrollUpID", image: "ScrollUp", where: "up" },
+                { name: "scrollDownID", image: "ScrollDown", where: "down" },
+                { name: "scrollLastID", image: "ScrollLast", where: "last" }
+            ]
+
+            Button {
+                objectName: modelData.name
+                width: parent.width
+                height: wifiSettingsPage.height * 0.19
+                iconSource: "qrc:///images/" + modelData.image + ".png"
+                onClicked: moveTumbler(modelData.where)
+            }
+        }
+    }
+}

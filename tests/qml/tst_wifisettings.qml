@@ -1,0 +1,135 @@
+import QtQuick 2.4
+import QtTest 1.2
+import com.zum.qml 1.0
+import "../../qml"
+
+// The Wi-Fi page against the real Wi-Fi back end and the fake network tools.
+Item {
+    id: harness
+
+    function turnWifiOnOff(state) { wifiClass.setWifiState(state) }
+    function getSsidList() { return wifiClass.getWifiSSIDs() }
+    function getSecureList(ssid) { return wifiClass.getSecuredList() }
+    function getUnSecureList(ssid) { return wifiClass.getUnSecuredList() }
+    function disconnectFromSSID(ssid) { return wifiClass.disconnectFromSSID(ssid) }
+
+    width: 408
+    height: 272
+
+    FileIo { id: fileIo }
+    WifiClass { id: wifiClass }
+
+    WifiSettings {
+        id: page
+
+        anchors.fill: parent
+    }
+
+    Component {
+        id: pageComponent
+
+        WifiSettings {}
+    }
+
+    TestCase {
+        name: "WifiSettings"
+        when: windowShown
+
+        // Lab A is secured, Guest open, the hidden network and the second
+        // Lab A access point add no name.
+        readonly property string scan: "BSS 1\n\tSSID: Lab A\n\tRSN:\t * Version: 1\nBSS 2\n\tSSID: Guest\n"
+                                       + "BSS 3\n\tSSID: \nBSS 4\n\tSSID: A very long network name\n\tRSN:\t * Version: 1\n"
+                                       + "BSS 5\n\tSSID: Lab A\n\tRSN:\t * Version: 1\n"
+
+        function calls() { return fileIo.read("/sim/calls.log") }
+        function blocks() { return fileIo.read("/etc/wpa_supplicant.conf").split("network={").length - 1 }
+
+        function initTestCase() {
+            fileIo.write("/sim/iw.scan", scan)
+            fileIo.write("/dev/sda1", "stick")
+        }
+
+        function init() {
+            page.connectionStatus = false
+            fileIo.write("/sim/mountable", "/dev/sda1\n")
+            fileIo.write("/etc/wpa_supplicant.conf", "ctrl_interface=/var/run/wpa_supplicant\nupdate_config=1\n")
+            page.scanWifi()
+            fileIo.write("/sim/calls.log", "\n")
+        }
+
+        function test_scanClassification_data() {
+            return [
+                { tag: "first", moves: ["scrollFirstID"], index: 0, kind: "Secured", shown: "Lab A" },
+                { tag: "down", moves: ["scrollDownID"], index: 1, kind: "Unsecured", shown: "Guest" },
+                { tag: "up wraps to the last", moves: ["scrollUpID"], index: 2, kind: "Secured", shown: "A very long netwo" },
+                { tag: "down wraps to the first", moves: ["scrollLastID", "scrollDownID"], index: 0, kind: "Secured", shown: "Lab A" }
+            ]
+        }
+
+        function test_scanClassification(data) {
+            compare(page.wifiSSIDList, ["Lab A", "Guest", "A very long network name"])
+            for (var i = 0; i < data.moves.length; i++)
+                mouseClick(findChild(page, data.moves[i]))
+            compare(page.currentSSIDIndex, data.index)
+            compare(page.securityText, data.kind)
+            compare(page.shownName, data.shown)
+            compare(page.hintText, data.kind === "Secured" ? "Insert USB with password" : "Connect without password")
+        }
+
+        // A pass-phrase file from another system, joined twice: one network
+        // block for it, the pass phrase one word without its CR.
+        function test_usbPassFile_data() {
+            return [
+                { tag: "one line", file: "longpassword1\n", joined: "Lab A", index: 0,
+                  status: "Connected to Lab A", call: "wpa_passphrase\tLab A\tlongpassword1\n" },
+                { tag: "two lines, CR LF", file: "pass phrase 2\r\nA very long network name\r\n", index: 2,
+                  joined: "A very long network name", status: "Connected to A very long network name",
+                  call: "wpa_passphrase\tA very long network name\tpass phrase 2\n" },
+                { tag: "three lines", file: "a\nb\nc\n", joined: "", index: 0, status: "Has more than 2 lines", call: "" },
+                { tag: "no stick", file: "", joined: "", index: 0, status: "Check USB", call: "" }
+            ]
+        }
+
+        function test_usbPassFile(data) {
+            fileIo.write("/media/data/wifi.setup", "{}")
+            fileIo.write("/media/usb/password.txt", data.file)
+            if (data.file === "")
+                fileIo.write("/sim/mountable", "/dev/sdz\n")
+            page.connectToWifi()
+            if (data.joined !== "") {
+                page.connectionStatus = false // as after a restart
+                page.connectToWifi()
+            }
+            compare(page.statusText, data.status)
+            compare(page.currentSSIDIndex, data.index)
+            compare(blocks(), data.joined === "" ? 0 : 1)
+            if (data.joined === "") {
+                verify(calls().indexOf("wpa_passphrase") < 0)
+                return
+            }
+            verify(calls().indexOf(data.call) >= 0, calls())
+            compare(JSON.parse(fileIo.read("/media/data/wifi.setup")).ssid, data.joined)
+        }
+
+        function test_defaultJoinAtCreation_data() {
+            return [
+                { tag: "open", setup: "{\"wifi\":true,\"ssid\":\"Guest\",\"passcode\":\"\"}",
+                  call: "iw\tdev\twlan0\tconnect\tGuest\n", status: "Connected to Guest" },
+                { tag: "secured", setup: "{\"wifi\":true,\"ssid\":\"Lab A\",\"passcode\":\"longpassword1\"}",
+                  call: "wpa_passphrase\tLab A\tlongpassword1\n", status: "Connected to Lab A" },
+                { tag: "broken", setup: "{\"wifi\":true,\"ssid\":", call: "", status: "Not Connected" }
+            ]
+        }
+
+        function test_defaultJoinAtCreation(data) {
+            fileIo.write("/media/data/wifi.setup", data.setup)
+            var created = pageComponent.createObject(harness)
+            compare(created.statusText, data.status)
+            if (data.call === "")
+                verify(calls().indexOf("udhcpc") < 0)
+            else
+                verify(calls().indexOf(data.call) >= 0, calls())
+            created.destroy()
+        }
+    }
+}
