@@ -83,8 +83,38 @@ BlockWrite writeNetworkBlock(const QString &ssid, const QString &passcode)
 }
 } // namespace
 
+QString WifiClass::ssidProblem(const QString &ssid)
+{
+    const int bytes = ssid.toUtf8().size();
+    if (bytes == 0)
+        return QStringLiteral("Network name is empty");
+    if (bytes > 32)
+        return QStringLiteral("Network name is longer than 32 bytes");
+    if (ssid.startsWith(QLatin1Char('-')))
+        return QStringLiteral("Network name starts with \"-\"");
+    if (ssid.contains(QLatin1Char('"')))
+        return QStringLiteral("Network name holds a double quote");
+    for (const QChar c : ssid) {
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("Network name holds a control character");
+    }
+    return QString();
+}
+
+bool WifiClass::refused(const QString &ssid)
+{
+    const QString problem = ssidProblem(ssid);
+    if (problem.isEmpty())
+        return false;
+    qCWarning(lcNet).noquote() << "refused to join:" << problem;
+    emit ssidRefused(ssid, problem);
+    return true;
+}
+
 bool WifiClass::connectToSSID(const QString &ssid)
 {
+    if (refused(ssid))
+        return false;
     netshell::run(QByteArrayLiteral("ifconfig wlan0 up"));
     netshell::run("iw dev wlan0 connect " + netshell::quoted(ssid));
     netshell::run(QByteArrayLiteral("udhcpc -i wlan0 -q -n > /media/data/wifiStatus.log"));
@@ -93,6 +123,8 @@ bool WifiClass::connectToSSID(const QString &ssid)
 
 bool WifiClass::connectToSSID(const QString &ssid, const QString &passcode)
 {
+    if (refused(ssid))
+        return false;
     netshell::run(QByteArrayLiteral("killall wpa_supplicant"));
     const BlockWrite written = writeNetworkBlock(ssid, passcode);
     if (written == BlockWrite::Rejected)

@@ -100,7 +100,7 @@ private slots:
         QTest::newRow("semicolon") << "x;reboot" << "p;reboot;x";
         QTest::newRow("command substitution") << "$(reboot)" << "$(reboot)$(reboot)";
         QTest::newRow("back-ticks") << "`reboot`" << "`reboot` `reboot`";
-        QTest::newRow("double quotes") << "\"; reboot; \"" << "\"$(reboot)\"";
+        QTest::newRow("double quotes in pass phrase") << "Lab" << "\"$(reboot)\"";
         QTest::newRow("board paths after a quote") << "a' /etc/x" << "b' >/etc/zum-test-target /media/data/z";
     }
 
@@ -116,6 +116,38 @@ private slots:
         QVERIFY(wifi.disconnectFromSSID(ssid));
         QCOMPARE(nettest::calls(), openJoinCalls(ssid) + secureJoinCalls(ssid, pass) + disconnectCalls(ssid));
         QCOMPARE(testroot::readFile("/etc/wpa_supplicant.conf"), resetConfig);
+    }
+
+    void unusableNamesAreRefused_data()
+    {
+        QTest::addColumn<QString>("ssid");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("line feed") << "Lab\nnetwork={" << true;
+        QTest::newRow("escape") << "Lab\x1b" << true;
+        QTest::newRow("double quote") << "Lab\"" << true;
+        QTest::newRow("leading -") << "-B" << true;
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("33 bytes") << QString(33, 'x') << true;
+        QTest::newRow("34 bytes in 17 letters") << QString(17, QChar(0xe4)) << true;
+        QTest::newRow("32 bytes, inner -") << "a-" + QString(30, 'x') << false;
+    }
+
+    // Refused before any tool runs, so nothing reaches the configuration.
+    void unusableNamesAreRefused()
+    {
+        QFETCH(QString, ssid);
+        QFETCH(bool, refused);
+        testroot::writeFile("/etc/wpa_supplicant.conf", resetConfig);
+        WifiClass wifi;
+        QSignalSpy reasons(&wifi, &WifiClass::ssidRefused);
+        wifi.connectToSSID(ssid);
+        wifi.connectToSSID(ssid, "12345678");
+        QCOMPARE(reasons.size(), refused ? 2 : 0);
+        QCOMPARE(nettest::calls().isEmpty(), refused);
+        if (refused) {
+            QVERIFY(!reasons.at(0).at(1).toString().isEmpty());
+            QCOMPARE(testroot::readFile("/etc/wpa_supplicant.conf"), resetConfig);
+        }
     }
 };
 
