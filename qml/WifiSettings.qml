@@ -28,6 +28,8 @@ Rectangle {
     property string detailText: ""
     property string connectButtonText: "Connect"
     property int progressTicks: 0
+    // Why the back end refused the last join before running any tool.
+    property string refusalText: ""
     property real fontsizeqml: height > 0 ? height * 0.051 : 1
 
     signal closeWifiSettingsPage()
@@ -42,8 +44,11 @@ Rectangle {
     // Shows the network under the tumbler as secured or open.
     function classifySelection() {
         currentSSIDIndex = Math.max(0, ssidTumblerID.currentIndexAt(0))
-        if (currentSSIDIndex >= wifiSSIDList.length)
+        if (currentSSIDIndex >= wifiSSIDList.length) {
+            currentSSID = "NIL"
+            securityText = networkText = hintText = shownName = ""
             return
+        }
         currentSSID = wifiSSIDList[currentSSIDIndex]
         var shown = Wifi.classify(currentSSID, wifiSSIDsecList)
         securityText = shown.kind
@@ -84,11 +89,14 @@ Rectangle {
         startProgress()
         turnWifiOnOff(true)
         setStatus("Wifi turned on", message + ssid)
+        refusalText = ""
         var joined = passcode === "" ? wifiClass.connectToSSID(ssid) : wifiClass.connectToSSID(ssid, passcode)
         connectionStatus = joined
         connectButtonText = joined ? "Disconnect" : "Connect"
         if (!joined) {
-            if (remember)
+            if (refusalText !== "")
+                setStatus(refusalText, "Failed: " + ssid)
+            else if (remember)
                 setStatus("Incorrect Password", "Failed: " + ssid)
             else
                 setStatus("Failed: " + ssid, "")
@@ -159,6 +167,13 @@ Rectangle {
             scanWifi()
     }
     Component.onCompleted: defaultJoin()
+
+    Connections {
+        target: wifiClass
+        ignoreUnknownSignals: true
+
+        function onSsidRefused(ssid, reason) { refusalText = reason }
+    }
 
     Timer {
         id: progressTimerID

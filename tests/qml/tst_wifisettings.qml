@@ -85,6 +85,8 @@ Item {
                 { tag: "two lines, CR LF", file: "pass phrase 2\r\nA very long network name\r\n", index: 2,
                   joined: "A very long network name", status: "Connected to A very long network name",
                   call: "wpa_passphrase\tA very long network name\tpass phrase 2\n" },
+                { tag: "refused name", file: "longpassword1\nbad\"name\n", joined: "", index: 0,
+                  status: "Network name holds a double quote", call: "" },
                 { tag: "three lines", file: "a\nb\nc\n", joined: "", index: 0, status: "Has more than 2 lines", call: "" },
                 { tag: "no stick", file: "", joined: "", index: 0, status: "Check USB", call: "" }
             ]
