@@ -73,7 +73,6 @@ Item {
             compare(page.currentSSIDIndex, data.index)
             compare(page.securityText, data.kind)
             compare(page.shownName, data.shown)
-            compare(page.hintText, data.kind === "Secured" ? "Insert USB with password" : "Connect without password")
         }
 
         // A pass-phrase file from another system, joined twice: one network
