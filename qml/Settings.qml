@@ -1,0 +1,539 @@
+import QtQuick 2.4
+import QtQuick.Controls 1.4
+import QtQuick.Controls.Styles 1.4
+import "SettingsRules.js" as Rules
+
+// The administrator's system settings: owns the settings file, hands the
+// stored trigger mode, run configuration and server address to the back end
+// at start-up, keeps the valve's count in its EEPROM, exports the
+// over-temperature log, installs updates from a USB stick and reboots.
+Rectangle {
+    id: settingsPage
+
+    property string zumFilePath: "/media/data/"
+    property string zumSettingsFilePath: "/media/data/JetValveSettings.dat"
+    property string zumUsbFilePath: "/media/usb/JET_VALVE"
+    property string driverFilePath: "/lib/modules/4.1.15/kernel/drivers/misc/zuvc.ko"
+    property string programFilePath: "/usr/bin/zumvalvecontroller"
+    property var jetValveSettings: Rules.defaults()
+    property real fontsizeqml: height > 0 ? height * 0.051 : 1
+    property bool triggerModeCamera: true
+    property string selectedIcon: ""
+    property string messageText: " "
+    property int rebootCount: 0
+    // The fitted valve's count was read; until then nothing is written to it.
+    property bool valveCountKnown: false
+    // Cycles dispensed while the valve's count could not be read yet.
+    property int pendingCycles: 0
+    property bool epromWriteFailed: false
+    property int epromRetryInterval: 10000
+
+    signal cancelSettingsPage()
+    signal resetCurrentProfileCounter()
+    signal sendTriggerMode(bool triggerModeCamera)
+    signal updateCyclicRunSettings(bool isRepeatSelected, int repeatDelay, bool isSeqSelected, int seqStart, int seqEnd)
+    signal callIOTStartCommand(string mc, string ip, int pt)
+
+    function readSettings() {
+        var parsed = Rules.parseSettings(fileIo.read(zumSettingsFilePath))
+        jetValveSettings = parsed.settings
+        if (parsed.firstStart) {
+            saveSettings(true)
+        } else if (parsed.problems.length > 0) {
+            console.warn("settings file repaired (" + parsed.problems.join(", ") + "); stored values of the right type kept")
+            saveSettings(false)
+        }
+        triggerModeCamera = jetValveSettings.trigOutForCamera
+        sendTriggerMode(triggerModeCamera)
+        refreshSubPages()
+        sendRunConfig()
+        startRemoteLink()
+    }
+
+    function saveSettings(hourGlass) {
+        var written = fileIo.write(zumSettingsFilePath, JSON.stringify(jetValveSettings))
+        if (written && hourGlass)
+            triggerHourGlass(1000)
+        return written
+    }
+
+    function refreshSubPages() {
+        var s = jetValveSettings
+        commConfigID.startUp(s.RemoteServerIP, s.RemoteServerPort)
+        runSettingsID.startUp(s.repeatEnabled, s.repeatDelay, s.seqEnabled, s.seqStart, s.seqEnd)
+    }
+
+    function sendRunConfig() {
+        var s = jetValveSettings
+        updateCyclicRunSettings(s.repeatEnabled === true, Rules.toInt(s.repeatDelay), s.seqEnabled === true,
+                                Rules.toInt(s.seqStart), Rules.toInt(s.seqEnd))
+    }
+
+    // An address or port the link cannot use stays stored as typed, but the
+    // console stays offline rather than connect somewhere else.
+    function startRemoteLink() {
+        var ipAddress = jetValveSettings.RemoteServerIP
+        var port = jetValveSettings.RemoteServerPort
+        var problem = Rules.remoteTargetProblem(ipAddress, port)
+        if (problem !== "") {
+            console.warn("remote link not started: " + problem)
+            return false
+        }
+        callIOTStartCommand(getMacAddress(), ipAddress, Number(port))
+        return true
+    }
+
+    function setSettingsIconsOff() {
+        selectedIcon = ""
+        messageText = ""
+    }
+
+    function selectIcon(name) {
+        setSettingsIconsOff()
+        selectedIcon = name
+    }
+
+    function toggleTriggerMode() {
+        triggerModeCamera = !triggerModeCamera
+        jetValveSettings.trigOutForCamera = triggerModeCamera
+        sendTriggerMode(triggerModeCamera)
+        saveSettings(false)
+    }
+
+    function submitRunSettings() {
+        var s = jetValveSettings
+        s.repeatEnabled = runSettingsID.loc_RepeatSelected
+        s.repeatDelay = runSettingsID.loc_RepeatDelay
+        s.seqEnabled = runSettingsID.loc_SequenceSelected
+        s.seqStart = runSettingsID.loc_seqStart
+        s.seqEnd = runSettingsID.loc_seqEnd
+        saveSettings(true)
+        sendTriggerMode(s.trigOutForCamera)
+        sendRunConfig()
+        runSettingsID.visible = false
+    }
+
+    function submitCommConfig(remoteIP, remotePort) {
+        jetValveSettings.RemoteServerIP = String(remoteIP)
+        jetValveSettings.RemoteServerPort = String(remotePort)
+        saveSettings(true)
+        commConfigID.visible = false
+        readSettings()
+    }
+
+    function readEpromCycleCountOnValveReplace() {
+        var record = Rules.parseEpromText(handleThread.readEPROM())
+        if (record === null) {
+            console.log(" readEpromCycleCountOnValveReplace() failed. : epromTotalCycles not updated")
+            valveCountKnown = false
+            epromRetryTimerID.restart()
+            return false
+        }
+        epromRetryTimerID.stop()
+        epromFlags = record.flags
+        epromTotalCyclesCompareValue = record.total
+        epromTotalCycles = Rules.addCycles(record.total, pendingCycles)
+        pendingCycles = 0
+        valveCountKnown = true
+        return true
+    }
+
+    function writeCycleCountToEPROM(addOnCount) {
+        var increment = Number(addOnCount)
+        if (!isFinite(increment) || increment <= 0)
+            return
+        if (!valveCountKnown) {
+            pendingCycles = Rules.addCycles(pendingCycles, increment)
+            console.log(" writeCycleCountToEPROM() valve count not read yet; pending: " + pendingCycles)
+            return
+        }
+        epromTotalCycles = Rules.addCycles(epromTotalCycles, increment)
+        console.log(" writeCycleCountToEPROM() increment: " + addOnCount)
+        console.log(" last eprom write for compare: " + epromTotalCyclesCompareValue)
+        console.log(" writeCycleCountToEPROM() total: " + epromTotalCycles)
+        if (Rules.eepromWriteDue(epromTotalCycles, epromTotalCyclesCompareValue)) {
+            console.log(" writing to EPROM")
+            writeTotalToEprom()
+        }
+    }
+
+    // The compare value moves only when the valve took the new total.
+    function writeTotalToEprom() {
+        var total = epromTotalCycles
+        if (handleThread.writeEPROM(Rules.epromText(total, epromFlags))) {
+            epromTotalCyclesCompareValue = total
+            epromWriteFailed = false
+            return true
+        }
+        epromWriteFailed = true
+        messageText = "Valve Count Write Failed !"
+        console.warn("valve count " + total + " could not be written to the EEPROM")
+        return false
+    }
+
+    function exportOverTemperatureLog() {
+        if (!fileIo.mountUsb()) {
+            messageText = "-"
+            return
+        }
+        messageText = "+"
+        if (fileIo.findFiles("/media/data", "ot.log").length === 0)
+            messageText = "--"
+        else if (!fileIo.copyOTLogToUSBChecked())
+            messageText = "Log Export Failed !"
+    }
+
+    // Each file is staged, checked and moved in by the file service; a failed
+    // install leaves the running program and driver as they were.
+    function runSoftwareUpdate() {
+        if (!fileIo.mountUsb()) {
+            messageText = "USB Not Detected ..."
+            return
+        }
+        messageText = "USB Detected ... Reading...."
+        var rebootNeeded = false
+        var failure = ""
+        if (fileIo.findFiles(zumUsbFilePath, "zuvc.ko").length > 0) {
+            messageText = "New JetValve Driver Found"
+            if (fileIo.installUpdate(zumUsbFilePath + "/zuvc.ko", driverFilePath, false)) {
+                messageText = "System rebooting..."
+                rebootNeeded = true
+            } else {
+                failure = "JetValve Driver Update Failed !"
+            }
+        }
+        if (fileIo.findFiles(zumUsbFilePath, "zumvalvecontroller").length > 0) {
+            messageText = "Application Software Found"
+            if (fileIo.installUpdate(zumUsbFilePath + "/zumvalvecontroller", programFilePath, true)) {
+                messageText = "System rebooting..."
+                rebootNeeded = true
+            } else {
+                failure = "Application Software Update Failed !"
+            }
+        } else {
+            messageText = "No Valid File Found"
+        }
+        if (failure !== "")
+            messageText = failure
+        if (rebootNeeded)
+            startRebootCountdown()
+    }
+
+    function startRebootCountdown() {
+        rebootCount = 0
+        rebootTimerID.restart()
+    }
+
+    // Cycles not yet on the valve are written and the heater is switched off
+    // before the board goes down.
+    function rebootNow() {
+        if (valveCountKnown && epromTotalCycles > epromTotalCyclesCompareValue)
+            writeTotalToEprom()
+        handleThread.setNozzleHeater(false)
+        handleThread.exeSys("reboot")
+    }
+
+    function refreshAddresses() {
+        ip = getIPAddress()
+        mac = getMacAddress()
+    }
+
+    color: "black"
+
+    Component.onCompleted: {
+        readSettings()
+        readEpromCycleCountOnValveReplace()
+    }
+
+    Timer {
+        id: rebootTimerID
+
+        objectName: "rebootTimerID"
+        interval: 100
+        repeat: true
+        onTriggered: {
+            rebootCount = rebootCount + 1
+            if (rebootCount >= 50) {
+                stop()
+                rebootCount = 0
+                rebootNow()
+            }
+        }
+    }
+
+    Timer {
+        id: epromRetryTimerID
+
+        objectName: "epromRetryTimerID"
+        interval: epromRetryInterval
+        onTriggered: readEpromCycleCountOnValveReplace()
+    }
+
+    Item {
+        id: headerID
+
+        width: parent.width
+        height: parent.height * 0.1
+
+        Text {
+            objectName: "ipTextID"
+            x: parent.width * 0.03
+            anchors.verticalCenter: parent.verticalCenter
+            text: ip
+            color: "white"
+            font.family: "Gotham"
+            font.bold: true
+            font.pixelSize: fontsizeqml * 0.8
+        }
+
+        Text {
+            objectName: "macTextID"
+            anchors.right: parent.right
+            anchors.rightMargin: parent.width * 0.03
+            anchors.verticalCenter: parent.verticalCenter
+            text: mac
+            color: "white"
+            font.family: "Gotham"
+            font.bold: true
+            font.pixelSize: fontsizeqml * 0.8
+        }
+
+        MouseArea {
+            anchors.fill: parent
+            onClicked: refreshAddresses()
+        }
+    }
+
+    Repeater {
+        model: [
+            { name: "cycleIconID", image: "Cycle", selectable: "CYCLE", tip: "Reset Counter" },
+            { name: "runSettingsIconID", image: "RunSettings", selectable: "", tip: "RUN SETTINGS" },
+            { name: "compensationIconID", image: "ServiceModeWhite", selectable: "", tip: "Compensation Factor" },
+            { name: "triggerModeIconID", image: "", selectable: "", tip: "Trigger Mode" },
+            { name: "remoteServerIconID", image: "Remote_Server", selectable: "", tip: "REMOTE SERVER" },
+            { name: "usbIconID", image: "USB", selectable: "USB", tip: "USB Functions" },
+            { name: "rebootIconID", image: "Reboot", selectable: "", tip: "Reboot" }
+        ]
+
+        Button {
+            objectName: modelData.name
+            x: settingsPage.width * (0.02 + index * 0.14)
+            y: settingsPage.height * 0.13
+            width: settingsPage.width * 0.12
+            height: width
+            tooltip: modelData.tip
+            iconSource: {
+                if (modelData.name === "triggerModeIconID")
+                    return triggerModeCamera ? "qrc:///images/trig_for_camera.png" : "qrc:///images/trig_for_dispense.png"
+                var selected = modelData.selectable !== "" && selectedIcon === modelData.selectable
+                return "qrc:///images/" + modelData.image + (selected ? "Selected" : "") + ".png"
+            }
+            style: ButtonStyle {
+                background: Item {}
+                label: Image {
+                    source: control.iconSource
+                    fillMode: Image.PreserveAspectFit
+                }
+            }
+            onClicked: {
+                switch (modelData.name) {
+                case "cycleIconID": selectIcon("CYCLE"); break
+                case "usbIconID": selectIcon("USB"); break
+                case "runSettingsIconID": setSettingsIconsOff(); runSettingsID.visible = true; break
+                case "remoteServerIconID": setSettingsIconsOff(); commConfigID.visible = true; break
+                case "triggerModeIconID": toggleTriggerMode(); break
+                case "rebootIconID": startRebootCountdown(); break
+                default: break
+                }
+            }
+        }
+    }
+
+    Rectangle {
+        id: cycleCountPanelID
+
+        objectName: "cycleCountPanelID"
+        x: parent.width * 0.05
+        y: parent.height * 0.38
+        width: parent.width * 0.9
+        height: parent.height * 0.3
+        visible: selectedIcon === "CYCLE"
+        color: "#f0b323"
+
+        Text {
+            id: cycleCountTextID
+
+            objectName: "cycleCountTextID"
+            x: parent.width * 0.05
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Cycle Count: " + epromTotalCycles
+            color: epromWriteFailed ? "#800000" : "black"
+            font.family: "Gotham"
+            font.bold: true
+            font.pixelSize: fontsizeqml
+        }
+
+        Button {
+            objectName: "cycleExportButtonID"
+            x: cycleCountTextID.x
+            y: cycleCountTextID.y
+            width: cycleCountTextID.width * 0.35
+            height: cycleCountTextID.height
+            text: "Cycle"
+            style: ButtonStyle {
+                background: Item {}
+                label: Text {
+                    text: control.text
+                    color: "black"
+                    font.family: "Gotham"
+                    font.bold: true
+                    font.pixelSize: fontsizeqml
+                }
+            }
+            onClicked: exportOverTemperatureLog()
+        }
+
+        Button {
+            objectName: "cycleCancelIconID"
+            anchors.right: parent.right
+            anchors.verticalCenter: parent.verticalCenter
+            width: parent.height * 0.7
+            height: width
+            tooltip: "Cancel"
+            iconSource: "qrc:///images/Cancel.png"
+            style: ButtonStyle {
+                background: Item {}
+                label: Image {
+                    source: control.iconSource
+                    fillMode: Image.PreserveAspectFit
+                }
+            }
+            onClicked: selectedIcon = ""
+        }
+    }
+
+    Rectangle {
+        objectName: "updatePanelID"
+        x: parent.width * 0.05
+        y: parent.height * 0.38
+        width: parent.width * 0.9
+        height: parent.height * 0.3
+        visible: selectedIcon === "USB"
+        color: "#f0b323"
+
+        Text {
+            x: parent.width * 0.05
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Update Software"
+            color: "black"
+            font.family: "Gotham"
+            font.bold: true
+            font.pixelSize: fontsizeqml
+        }
+
+        Row {
+            anchors.right: parent.right
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: parent.width * 0.02
+
+            Button {
+                objectName: "updateSubmitIconID"
+                width: parent.parent.height * 0.7
+                height: width
+                tooltip: "Submit"
+                iconSource: "qrc:///images/Submit.png"
+                style: ButtonStyle {
+                    background: Item {}
+                    label: Image {
+                        source: control.iconSource
+                        fillMode: Image.PreserveAspectFit
+                    }
+                }
+                onClicked: runSoftwareUpdate()
+            }
+
+            Button {
+                objectName: "updateCancelIconID"
+                width: parent.parent.height * 0.7
+                height: width
+                tooltip: "Cancel"
+                iconSource: "qrc:///images/Cancel.png"
+                style: ButtonStyle {
+                    background: Item {}
+                    label: Image {
+                        source: control.iconSource
+                        fillMode: Image.PreserveAspectFit
+                    }
+                }
+                onClicked: {
+                    selectedIcon = ""
+                    messageText = " "
+                }
+            }
+        }
+    }
+
+    Text {
+        objectName: "messageLineID"
+        x: parent.width * 0.05
+        y: parent.height * 0.72
+        width: parent.width * 0.9
+        text: messageText
+        color: "white"
+        elide: Text.ElideRight
+        font.family: "Gotham"
+        font.bold: true
+        font.pixelSize: fontsizeqml
+    }
+
+    Rectangle {
+        objectName: "rebootProgressID"
+        x: parent.width * 0.05
+        y: parent.height * 0.86
+        width: parent.width * 0.9
+        height: parent.height * 0.06
+        visible: rebootTimerID.running
+        color: "white"
+
+        Rectangle {
+            width: parent.width * rebootCount / 50
+            height: parent.height
+            color: "red"
+        }
+    }
+
+    CommConfig {
+        id: commConfigID
+
+        objectName: "commConfigID"
+        anchors.fill: parent
+        visible: false
+        onSaveCommConfig: submitCommConfig(remoteIP, remotePort)
+        onCloseCommPage: {
+            refreshSubPages()
+            commConfigID.visible = false
+        }
+    }
+
+    RunSettings {
+        id: runSettingsID
+
+        objectName: "runSettingsID"
+        anchors.fill: parent
+        visible: false
+        onSaveRunConfig: submitRunSettings()
+        onCloseRunSettingsPage: {
+            refreshSubPages()
+            runSettingsID.visible = false
+        }
+    }
+
+    WifiSettings {
+        id: wifiSettingsID
+
+        objectName: "wifiSettingsID"
+        anchors.fill: parent
+        visible: false
+        onCloseWifiSettingsPage: wifiSettingsID.visible = false
+    }
+}
