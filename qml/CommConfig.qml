@@ -17,6 +17,15 @@ Rectangle {
     property string commPort: Rules.defaultServerPort
     property string currentSelection: "IP1"
     property real fontsizeqml: height > 0 ? height * 0.051 : 1
+    // Icon buttons show their image scaled into the button.
+    property Component iconButtonStyle: ButtonStyle {
+        background: Image {
+            source: control.iconSource
+            fillMode: Image.PreserveAspectFit
+            opacity: control.pressed ? 0.6 : 1
+        }
+        label: Item {}
+    }
 
     signal closeCommPage()
     signal saveCommConfig(var remoteIP, var remotePort)
@@ -178,6 +187,7 @@ Rectangle {
             height: parent.height * 0.16
             tooltip: "Submit"
             iconSource: "qrc:///images/Submit.png"
+            style: iconButtonStyle
             onClicked: submit()
         }
 
@@ -189,6 +199,7 @@ Rectangle {
             height: parent.height * 0.16
             tooltip: "Cancel"
             iconSource: "qrc:///images/Cancel.png"
+            style: iconButtonStyle
             onClicked: closeCommPage()
         }
     }

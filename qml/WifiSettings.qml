@@ -31,6 +31,15 @@ Rectangle {
     // Why the back end refused the last join before running any tool.
     property string refusalText: ""
     property real fontsizeqml: height > 0 ? height * 0.051 : 1
+    // Icon buttons show their image scaled into the button.
+    property Component iconButtonStyle: ButtonStyle {
+        background: Image {
+            source: control.iconSource
+            fillMode: Image.PreserveAspectFit
+            opacity: control.pressed ? 0.6 : 1
+        }
+        label: Item {}
+    }
 
     signal closeWifiSettingsPage()
 
@@ -296,6 +305,23 @@ Rectangle {
         height: parent.height * 0.92
         style: TumblerStyle {
             visibleItemCount: 5
+
+            delegate: Item {
+                implicitHeight: (ssidTumblerID.height - padding.top - padding.bottom) / 5
+
+                Text {
+                    anchors.fill: parent
+                    anchors.margins: 4
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                    elide: Text.ElideRight
+                    text: styleData.value
+                    color: styleData.current ? "black" : "#555555"
+                    font.family: "Gotham"
+                    font.bold: styleData.current
+                    font.pixelSize: fontsizeqml * 0.8
+                }
+            }
         }
 
         TumblerColumn {
@@ -324,6 +350,7 @@ Rectangle {
                 width: parent.width
                 height: wifiSettingsPage.height * 0.19
                 iconSource: "qrc:///images/" + modelData.image + ".png"
+                style: iconButtonStyle
                 onClicked: moveTumbler(modelData.where)
             }
         }
