@@ -1,5 +1,4 @@
 #include "FileIo.h"
-#include "SimRoot.h"
 #include "TestRoot.h"
 
 #include <QDir>
@@ -14,18 +13,14 @@ class TestUpdate : public QObject
 
 private slots:
     void init();
-    void cleanup();
     void installUpdate_data();
     void installUpdate();
-    void logExportReportsFailure_data();
-    void logExportReportsFailure();
 
 private:
     // Puts a cp first on PATH that copies only the first 10 bytes and exits
     // with the given status.
     void useShortCopy(int status);
 
-    sim::SimRoot root{testroot::root()};
     QByteArray savedPath = qgetenv("PATH");
 };
 
@@ -34,11 +29,6 @@ void TestUpdate::init()
     qputenv("PATH", savedPath);
     QDir(testroot::path("/usr/bin")).removeRecursively();
     QDir().mkpath(testroot::path("/usr/bin"));
-}
-
-void TestUpdate::cleanup()
-{
-    qputenv("PATH", savedPath);
 }
 
 void TestUpdate::useShortCopy(int status)
@@ -61,7 +51,6 @@ void TestUpdate::installUpdate_data()
     QTest::newRow("first install, driver") << -1 << program << false << false << true;
     QTest::newRow("copy fails") << 1 << program << true << true << false;
     QTest::newRow("copy short, status 0") << 0 << program << true << true << false;
-    QTest::newRow("empty file on stick") << -1 << QByteArray() << true << true << false;
 }
 
 void TestUpdate::installUpdate()
@@ -91,34 +80,6 @@ void TestUpdate::installUpdate()
     QCOMPARE(QFile::exists(testroot::path(target + ".old")), previous);
     if (previous)
         QCOMPARE(testroot::readFile(target + ".old"), QByteArray("old program"));
-}
-
-void TestUpdate::logExportReportsFailure_data()
-{
-    QTest::addColumn<bool>("stick");
-    QTest::addColumn<int>("shortCopy");
-    QTest::addColumn<bool>("exported");
-    QTest::newRow("copied") << true << -1 << true;
-    QTest::newRow("copy fails") << true << 1 << false;
-    QTest::newRow("no stick") << false << -1 << false;
-}
-
-void TestUpdate::logExportReportsFailure()
-{
-    QFETCH(bool, stick);
-    QFETCH(int, shortCopy);
-    QFETCH(bool, exported);
-    QDir(testroot::path("/dev")).removeRecursively();
-    QFile::remove(testroot::path("/media/usb/ot.log"));
-    if (stick) {
-        root.addDevice("/dev/sda1");
-        root.setMountable({"/dev/sda1"});
-    }
-    FileIo io;
-    testroot::writeFile("/media/data/ot.log", QByteArray(4096, 'L'));
-    if (shortCopy >= 0)
-        useShortCopy(shortCopy);
-    QCOMPARE(io.copyOTLogToUSBChecked(), exported);
 }
 
 ZUM_TEST_MAIN(TestUpdate)
