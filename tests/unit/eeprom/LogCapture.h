@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <QStringList>
 #include <QThread>
 #include <QVector>
@@ -8,8 +7,10 @@
 #include <functional>
 #include <mutex>
 
-// Collects the debug lines logged (from any thread) while it lives. Lines
-// logged from inside the hook bypass it: Qt does not re-enter a handler.
+// Collects the debug lines logged (from any thread) while it lives, with the
+// thread of each; other messages go on as before. The hook runs on the
+// logging thread; lines logged inside it bypass the capture (Qt does not
+// re-enter a handler).
 class LogCapture
 {
 public:
@@ -17,44 +18,40 @@ public:
         Qt::HANDLE thread;
         QString text;
     };
+    std::function<void(const QString &)> hook;
 
-    LogCapture() { current() = this; previous = qInstallMessageHandler(&LogCapture::handle); }
-    ~LogCapture() { qInstallMessageHandler(previous); current() = nullptr; }
-
-    std::function<void(const QString &)> hook; // runs on the logging thread
+    LogCapture() { self() = this, previous = qInstallMessageHandler(&LogCapture::handle); }
+    ~LogCapture() { qInstallMessageHandler(previous), self() = nullptr; }
 
     QVector<Line> lines() const
     {
         std::lock_guard<std::mutex> locker(mutex); // std::mutex: visible to ThreadSanitizer
         return all;
     }
-    QStringList texts() const
+    QString joined() const
     {
         QStringList texts;
         for (const Line &line : lines())
             texts.append(line.text);
-        return texts;
+        return texts.join('\n');
     }
-    int count(const QString &text) const { return texts().count(text); }
-    bool has(const QString &text) const { return texts().contains(text); }
+    int count(const QString &text) const { return joined().split('\n').count(text); }
 
 private:
-    static LogCapture *&current()
+    static LogCapture *&self()
     {
         static LogCapture *capture = nullptr;
         return capture;
     }
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
     {
-        LogCapture *self = current();
         if (type != QtDebugMsg)
-            return self->previous(type, context, text);
-        {
-            std::lock_guard<std::mutex> locker(self->mutex);
-            self->all.append({QThread::currentThreadId(), text});
-        }
-        if (self->hook)
-            self->hook(text);
+            return self()->previous(type, context, text);
+        std::unique_lock<std::mutex> locker(self()->mutex);
+        self()->all.append({QThread::currentThreadId(), text});
+        locker.unlock();
+        if (self()->hook)
+            self()->hook(text);
     }
 
     mutable std::mutex mutex;

@@ -1,11 +1,23 @@
-// Reading the valve record from the fake 1-Wire bus: good, legacy, erased,
-// unreadable and missing chips, and stale devices left on the bus.
+// Reading the valve record from the fake 1-Wire bus and reconciling it with
+// its file mirror: good, legacy, erased, damaged, unreadable and missing
+// chips, and stale devices left on the bus.
 #include "EpromRecord.h"
 #include "FileIo.h"
 #include "LogCapture.h"
 #include "ValveFixture.h"
 
 using namespace valvefixture;
+
+namespace {
+const QByteArray none("<none>");
+const QByteArray good("12345#1#35158");
+const QByteArray chip12345 = QByteArray::fromHex("39300000015689");
+
+QByteArray mirror()
+{
+    return QFile::exists(testroot::path(mirrorPath())) ? testroot::readFile(mirrorPath()) : none;
+}
+} // namespace
 
 class TestEepromRead : public QObject
 {
@@ -16,46 +28,76 @@ private slots:
 
     void crcCheckValue() { QCOMPARE(calcCrc(reinterpret_cast<const unsigned char *>("123456789"), 9), 0x29B1); }
 
-    void readsChip_data()
+    void reads_data()
     {
-        QTest::addColumn<QByteArray>("chip");
+        QTest::addColumn<QByteArray>("chip"); // empty: forgets every write (/dev/zero)
+        QTest::addColumn<QByteArray>("before"); // the mirror
         QTest::addColumn<QString>("result"); // empty: a random count in range
+        QTest::addColumn<QByteArray>("after"); // the mirror; empty: the result
         QTest::addColumn<QByteArray>("chipAfter");
-        const QByteArray count12345 = QByteArray::fromHex("39300000015689");
         const QByteArray top = sim::SimOneWire::recordBytes(INT32_MAX, 1);
-        QTest::newRow("12345") << count12345 << "12345#1#35158" << count12345;
-        QTest::newRow("count 2^31 reads negative") << sim::SimOneWire::recordBytes(0x80000000u, 7)
-                                                   << QStringLiteral("-2147483648#7#%1").arg(recordCrc(INT32_MIN, 7))
-                                                   << sim::SimOneWire::recordBytes(0x80000000u, 7);
-        QTest::newRow("legacy text") << QByteArray("123456#") << "123456#1#20215" << QByteArray::fromHex("40e2010001f74e");
-        QTest::newRow("legacy 2^31-1") << QByteArray("2147483647#")
-                                       << QStringLiteral("2147483647#1#%1").arg(recordCrc(INT32_MAX, 1)) << top;
-        QTest::newRow("erased chip") << QByteArray(128, '\xff') << QString() << QByteArray();
-        QTest::newRow("legacy, hash first") << QByteArray("#123456") << QString() << QByteArray();
-        QTest::newRow("legacy, not digits") << QByteArray("12a45#") << QString() << QByteArray();
-        QTest::newRow("legacy 2^31") << QByteArray("2147483648#") << QString() << QByteArray();
+        const QByteArray chip0 = QByteArray::fromHex("00000000012d01");
+        const QByteArray chipMin = sim::SimOneWire::recordBytes(0x80000000u, 7);
+        const QByteArray other = "777#1#" + QByteArray::number(recordCrc(777, 1));
+        const QByteArray random;
+        const QString zeros = QStringLiteral("#0#0#-294967296");
+        QTest::newRow("12345") << chip12345 << none << "12345#1#35158" << random << chip12345;
+        QTest::newRow("count 2^31 reads negative") << chipMin << none << QStringLiteral("-2147483648#7#%1").arg(recordCrc(INT32_MIN, 7))
+                                                   << random << chipMin;
+        QTest::newRow("legacy text") << QByteArray("123456#") << none << "123456#1#20215" << random
+                                     << QByteArray::fromHex("40e2010001f74e");
+        QTest::newRow("legacy 2^31-1") << QByteArray("2147483647#") << none
+                                       << QStringLiteral("2147483647#1#%1").arg(recordCrc(INT32_MAX, 1)) << random << top;
+        for (const char *text : {"erased", "#123456", "12a45#", "2147483648#"})
+            QTest::newRow(text) << (*text == 'e' ? QByteArray(128, '\xff') : QByteArray(text)) << none << QString()
+                                << random << random;
+        // Mirror upkeep from a good chip.
+        QTest::newRow("count above 0 rewrites") << chip12345 << other << QString::fromLatin1(good) << good << chip12345;
+        QTest::newRow("count 0 leaves intact") << chip0 << other << "0#1#301" << other << chip0;
+        QTest::newRow("two fields, count 0: left") << chip0 << QByteArray("5#1") << "0#1#301" << QByteArray("5#1") << chip0;
+        QTest::newRow("bad crc, count 0: rewritten") << chip0 << QByteArray("5#1#301") << "0#1#301" << random << chip0;
+        QTest::newRow("not a number, count 0: rewritten") << chip0 << QByteArray("x#1#301") << "0#1#301" << random
+                                                          << chip0;
+        // Older versions kept the flags unreduced; the record holds their low byte.
+        QTest::newRow("flags beyond a byte are intact") << chip0 << QByteArray("0#257#301") << "0#1#301"
+                                                        << QByteArray("0#257#301") << chip0;
+        // A chip that stays corrupt: fields 0 and 1 name what is now on it.
+        QTest::newRow("forgetful, intact mirror") << random << good << good + zeros << good << random;
+        QTest::newRow("forgetful, no mirror") << random << none << "0#1#301" + zeros << QByteArray("0#1#301") << random;
+        QTest::newRow("forgetful, older mirror") << random << QByteArray("12345#257#35158") << good + zeros
+                                                 << QByteArray("12345#257#35158") << random;
+        // One flipped bit is a damaged record, not an old text chip: the
+        // mirror restores the count, no random count replaces it.
+        QTest::newRow("flipped bit, intact mirror") << QByteArray::fromHex("38300000015689") << good
+                                                    << QString::fromLatin1(good + "#12344#1#-294967296") << good
+                                                    << chip12345;
     }
 
-    // A good chip reads as it is; anything else is rewritten once (legacy
-    // count or random count) and then read; the mirror follows the chip.
-    void readsChip()
+    void reads()
     {
         QFETCH(QByteArray, chip);
+        QFETCH(QByteArray, before);
         QFETCH(QString, result);
+        QFETCH(QByteArray, after);
         QFETCH(QByteArray, chipAfter);
-        bus().putBytes(chip);
+        if (chip.isEmpty())
+            bus().replaceEeprom(QStringLiteral("/dev/zero"));
+        else
+            bus().putBytes(chip);
+        if (before != none)
+            testroot::writeFile(mirrorPath(), before);
         const QString read = FileIo().jetValveReadEPROM();
-        const RecordText parsed = RecordText::parse(read);
-        QVERIFY2(parsed.intact && parsed.fieldCount == 3, qPrintable(read));
         if (result.isEmpty()) {
+            const RecordText parsed = RecordText::parse(read);
+            QVERIFY2(parsed.intact && parsed.fieldCount == 3 && parsed.flags == 1, qPrintable(read));
             QVERIFY2(parsed.count >= 500000000 && parsed.count <= 600000000, qPrintable(read));
-            QCOMPARE(int(parsed.flags), 1);
+            result = read;
             chipAfter = sim::SimOneWire::recordBytes(uint32_t(parsed.count), 1);
-        } else {
-            QCOMPARE(read, result);
         }
-        QCOMPARE(chipRecord(), chipAfter);
-        QCOMPARE(testroot::readFile(mirrorPath()), read.toLatin1());
+        QCOMPARE(read, result);
+        QCOMPARE(mirror(), after.isEmpty() ? result.toLatin1() : after);
+        if (!chip.isEmpty())
+            QCOMPARE(chipRecord(), chipAfter);
     }
 
     // No chip, two valves the bus master keeps listing, or a chip whose reads
@@ -74,8 +116,7 @@ private slots:
     {
         QFETCH(QString, setup);
         QFETCH(int, retries);
-        const QByteArray mirror("12345#1#35158");
-        testroot::writeFile(mirrorPath(), mirror);
+        testroot::writeFile(mirrorPath(), good);
         if (setup == QLatin1String("no-slave"))
             bus().removeSlave(slave());
         else if (setup == QLatin1String("two-slaves"))
@@ -88,9 +129,9 @@ private slots:
         LogCapture log;
         QCOMPARE(FileIo().jetValveReadEPROM(), QString());
         QCOMPARE(log.count(QStringLiteral("**Epromfile Read Retry**")), retries);
-        QVERIFY(!log.texts().join('\n').contains(QLatin1String("epromFromFilesys(")));
+        QVERIFY(!log.joined().contains(QLatin1String("epromFromFilesys(")));
         QCOMPARE(chipRecord(), chip);
-        QCOMPARE(testroot::readFile(mirrorPath()), mirror);
+        QCOMPARE(mirror(), good);
     }
 
     // A second valve on the bus: the one named by the last listing is handed
@@ -128,6 +169,19 @@ private slots:
         };
         QCOMPARE(FileIo().jetValveReadEPROM(), result);
         QCOMPARE(bus().removeRequest(), request);
+    }
+
+    // Only a plain file of exactly the mirror's name counts: not a link,
+    // not a longer name, and a "*" in the name is no wildcard.
+    void onlyExactPlainFileIsMirror()
+    {
+        testroot::writeFile(QStringLiteral("/media/data/elsewhere"), good);
+        QVERIFY(QFile::link(testroot::path(QStringLiteral("/media/data/elsewhere")), testroot::path(mirrorPath())));
+        testroot::writeFile(mirrorPath() + QStringLiteral("x"), good);
+        QCOMPARE(FileIo().epromFromFilesys(0, nullptr, nullptr, nullptr), -3);
+        bus().removeSlave(slave()); // the listing now names "2d*"
+        testroot::writeFile(QStringLiteral("/media/data/2d-000000000001-1"), good);
+        QCOMPARE(FileIo().epromFromFilesys(0, nullptr, nullptr, nullptr), -3);
     }
 };
 

@@ -23,60 +23,50 @@ private slots:
 
     void writes_data()
     {
+        QTest::addColumn<QString>("eeprom"); // what the chip file is: "chip", a device, or "" for none
         QTest::addColumn<QString>("comd");
         QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("passes");
         QTest::addColumn<QByteArray>("chip");
         QTest::addColumn<QByteArray>("mirror");
         const QByteArray count12345 = QByteArray::fromHex("39300000015689");
         const QByteArray before = "99#1#" + QByteArray::number(recordCrc(99, 1));
-        QTest::newRow("12345#1") << "12345#1" << true << count12345 << QByteArray("12345#1#35158");
-        QTest::newRow("negative count, flags kept") << "-5#6" << true << sim::SimOneWire::recordBytes(uint32_t(-5), 6)
+        const QByteArray chip99 = sim::SimOneWire::recordBytes(99, 1);
+        QTest::newRow("12345#1") << "chip" << "12345#1" << true << 1 << count12345 << QByteArray("12345#1#35158");
+        QTest::newRow("negative count, flags kept") << "chip" << "-5#6" << true << 1
+                                                    << sim::SimOneWire::recordBytes(uint32_t(-5), 6)
                                                     << "-5#6#" + QByteArray::number(recordCrc(-5, 6));
-        QTest::newRow("extra field: mirror stays sound") << "12345#1#x" << true << count12345
+        QTest::newRow("extra field: mirror stays sound") << "chip" << "12345#1#x" << true << 1 << count12345
                                                          << QByteArray("12345#1#35158");
         // Refused: nothing that does not fit the record reaches chip or mirror.
-        const QByteArray chip99 = sim::SimOneWire::recordBytes(99, 1);
         for (const char *comd : {"12345", "2147483648#1", "12x#1", "#1", "12345#", "12345#256"})
-            QTest::newRow(comd) << comd << false << chip99 << before;
+            QTest::newRow(comd) << "chip" << comd << false << 0 << chip99 << before;
+        // Never reports a record the chip does not hold.
+        QTest::newRow("forgets writes") << "/dev/zero" << "12345#1" << false << 10 << QByteArray() << before;
+        QTest::newRow("refuses writes") << "/dev/full" << "12345#1" << false << 0 << QByteArray() << before;
+        QTest::newRow("no chip") << "" << "12345#1" << false << 0 << QByteArray() << before;
     }
 
+    // Afterwards the re-entry guard is released: the next write on a
+    // working chip goes through.
     void writes()
     {
+        QFETCH(QString, eeprom);
         QFETCH(QString, comd);
         QFETCH(bool, ok);
+        QFETCH(int, passes);
         QFETCH(QByteArray, chip);
         QFETCH(QByteArray, mirror);
         bus().putRecord(99, 1);
         FileIo().jetValveReadEPROM(); // a valve seen before: its mirror exists
+        if (eeprom != QLatin1String("chip"))
+            bus().replaceEeprom(eeprom);
         LogCapture log;
         QCOMPARE(FileIo().jetValveWriteEPROM(comd), ok);
-        QCOMPARE(chipRecord(), chip);
-        QCOMPARE(testroot::readFile(mirrorPath()), mirror);
-        QCOMPARE(log.count(QStringLiteral("Reading data: ")), ok ? 1 : 0);
-    }
-
-    void failingChips_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<int>("passes");
-        QTest::newRow("forgets writes") << "/dev/zero" << 10;
-        QTest::newRow("refuses writes") << "/dev/full" << 0;
-        QTest::newRow("no chip") << "" << 0;
-    }
-
-    // Never reports a record the chip does not hold; the guard is released
-    // afterwards so the next write on a working chip goes through.
-    void failingChips()
-    {
-        QFETCH(QString, target);
-        QFETCH(int, passes);
-
-        bus().replaceEeprom(target);
-        LogCapture log;
-        QCOMPARE(FileIo().jetValveWriteEPROM(QStringLiteral("12345#1")), false);
         QCOMPARE(log.count(QStringLiteral("Reading data: ")), passes);
-        QVERIFY(!log.has(QStringLiteral("The Path: ") + mirrorPath()));
-
+        if (!chip.isEmpty())
+            QCOMPARE(chipRecord(), chip);
+        QCOMPARE(testroot::readFile(mirrorPath()), mirror);
         bus().replaceEeprom(QString());
         bus().erase();
         QVERIFY(FileIo().jetValveWriteEPROM(QStringLiteral("777#1")));
@@ -96,15 +86,15 @@ private slots:
         };
         QVERIFY(FileIo().jetValveWriteEPROM(QStringLiteral("12345#1")));
         QVERIFY(nestedResult);
-        // Lines logged inside the hook bypass the capture, so judge by effect:
-        // had the nested call written 999, the outer read-back would differ.
+        // Judged by effect: had the nested call written 999, the outer
+        // read-back would differ and the write be tried again.
         QCOMPARE(log.count(QStringLiteral("Reading data: ")), 1);
-        QCOMPARE(log.count(QStringLiteral("different")), 0);
         QCOMPARE(chipRecord(), QByteArray::fromHex("39300000015689"));
     }
 
     // The remote link reads while the settings page writes: every read sees
-    // a whole record and no call's log lines interleave with the other's.
+    // a whole record, and no read runs inside a write (its lines would fall
+    // between the write's first and last).
     void readsAndWritesFromTwoThreads()
     {
         bus().putRecord(1000, 1);
@@ -123,33 +113,20 @@ private slots:
             QVERIFY(FileIo().jetValveWriteEPROM(QStringLiteral("%1#1").arg(1000 + i)));
         QVERIFY(reader->wait(120000));
         QCOMPARE(chipRecord(), sim::SimOneWire::recordBytes(1006, 1));
-
         std::lock_guard<std::mutex> locker(resultsMutex);
         QCOMPARE(readResults.size(), 15);
         for (const QString &result : qAsConst(readResults)) {
             const RecordText parsed = RecordText::parse(result);
-            QVERIFY2(parsed.intact && parsed.fieldCount == 3, qPrintable(result));
-            QVERIFY2(parsed.count >= 1000 && parsed.count <= 1006, qPrintable(result));
+            QVERIFY2(parsed.intact && parsed.fieldCount == 3 && parsed.count >= 1000, qPrintable(result));
         }
-
-        // A write runs from its first value line to its mirror path line; a
-        // read from its first line to its last.
         bool inWrite = false;
-        bool inRead = false;
-        const QVector<LogCapture::Line> lines = log.lines();
-        for (int i = 0; i < lines.size(); ++i) {
-            const LogCapture::Line &line = lines.at(i);
-            const QString where = QStringLiteral("line %1: %2").arg(i).arg(line.text);
-            if (line.thread == QThread::currentThreadId()) {
-                QVERIFY2(!inRead, qPrintable(where));
-                if (line.text.startsWith(QLatin1String("The write value strings: ")))
-                    inWrite = true;
-                else if (line.text.startsWith(QLatin1String("The Path: ")))
-                    inWrite = false;
-            } else {
-                QVERIFY2(!inWrite, qPrintable(where));
-                inRead = !line.text.startsWith(QLatin1String("after S1, returnData is now: "));
-            }
+        for (const LogCapture::Line &line : log.lines()) {
+            if (line.thread != QThread::currentThreadId())
+                QVERIFY2(!inWrite, qPrintable(line.text));
+            else if (line.text.startsWith(QLatin1String("The write value strings: ")))
+                inWrite = true;
+            else if (line.text.startsWith(QLatin1String("The Path: ")))
+                inWrite = false;
         }
     }
 };
