@@ -77,7 +77,6 @@ private slots:
         QTest::newRow("other query") << QByteArray("GET#OTHER") << QByteArray("INVALID COMM");
         QTest::newRow("query without field") << QByteArray("GET") << QByteArray("INVALID COMM");
         QTest::newRow("junk") << QByteArray("hello\r\n") << QByteArray("NOP\n");
-        QTest::newRow("line breaks only") << QByteArray("\r\n") << QByteArray("NOP\n");
     }
 
     void answers()
@@ -97,14 +96,11 @@ private slots:
         const QByteArray failed = "WRITE_FAILED\n";
         QTest::newRow("read traversal") << QByteArray("@../../etc/shadow") << none;
         QTest::newRow("read traversal to a profile") << QByteArray("@../data/7") << none;
-        QTest::newRow("read 0") << QByteArray("@0") << none;
         QTest::newRow("read 51") << QByteArray("@51") << none;
         QTest::newRow("write traversal") << QByteArray("#../../etc/passwd#{}") << failed;
         QTest::newRow("write 0") << QByteArray("#0#{\"programValue\":1}") << failed;
-        QTest::newRow("write 51") << QByteArray("#51#{\"programValue\":1}") << failed;
         QTest::newRow("write without text") << QByteArray("#3") << failed;
         QTest::newRow("write plain text") << QByteArray("#3#garbage") << failed;
-        QTest::newRow("write cut-short JSON") << QByteArray("#3#{\"programValue\":3,") << failed;
         QTest::newRow("write JSON array") << QByteArray("#3#[3]") << failed;
         QTest::newRow("write beyond profile size") << "#3#{\"a\":\"" + QByteArray(5000, 'x') + "\"}" << failed;
         QTest::newRow("control characters") << QByteArray("@\x1b[2J\x07\x7f\xc2\x85x") << none;

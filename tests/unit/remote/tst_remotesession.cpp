@@ -27,25 +27,12 @@ class TestRemoteSession : public QObject
     Q_OBJECT
 
 private slots:
-    // Until a run package exists every poll looks at it first, queued
-    // reports or not.
-    void pollsBeforeAnyRunPackage()
-    {
-        RemoteFixture link;
-        link.client->transmitIOTData("#ERR#m#c#2#PT ERR#ERR#\n");
-        QVERIFY(link.connect());
-        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
-        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
-        QCOMPARE(link.client->queuedReports().size(), 1);
-    }
-
-    // After connecting: the latest run package, then the newest eight of
+    // Until a run package exists every poll answers nothing, queued reports
+    // or not; then the latest package comes first, then the newest eight of
     // nine queued reports oldest first, then nothing.
-    void latestPackageFirstThenQueue()
+    void pollOrder()
     {
         RemoteFixture link;
-        const QString package = remote::runPackage("h", RemoteFixture::mac, "JV", "1P.profile", "\"dwell\":\"1");
-        link.client->updateLatestProfileToThread(package);
         QStringList produced;
         for (int i = 1; i <= 9; ++i) {
             produced.append(remote::errorReport(RemoteFixture::mac, "JV", "1", QString::number(i)));
@@ -53,6 +40,10 @@ private slots:
         }
         QCOMPARE(link.client->queuedReports(), produced.mid(1));
         QVERIFY(link.connect());
+        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
+        const QString package = remote::runPackage("h", RemoteFixture::mac, "JV", "1P.profile", "\"dwell\":\"1");
+        link.client->updateLatestProfileToThread(package);
         QCOMPARE(link.ask("ZUM_IOT_REQ", package.toUtf8()), package.toUtf8());
         for (const QString &report : produced.mid(1))
             QCOMPARE(link.ask("ZUM_IOT_REQ", report.toUtf8()), report.toUtf8());
@@ -202,25 +193,6 @@ private slots:
         QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
     }
 
-    // The demo's server on its own: identifies the console, asks for
-    // profile 1, then polls and keeps the reports it gets.
-    void simulatedServerDialogue()
-    {
-        testroot::writeFile("/media/data/1JV.profile", "{}");
-        RemoteFixture link;
-        link.client->updateLatestProfileToThread("#START#R#STOP#\n");
-        link.server->setAutoPilot(true, 150);
-        QVERIFY(link.connect());
-        // A request is logged when sent; wait for the poll's answer too.
-        QTRY_VERIFY_WITH_TIMEOUT(link.server->exchanges().size() >= 3
-                                     && !link.server->exchanges().at(2).answer.isEmpty(),
-                                 5000);
-        const auto log = link.server->exchanges();
-        QCOMPARE(log.at(0).answer, identified);
-        QCOMPARE(log.at(1).request + log.at(1).answer, QByteArray("@1{}"));
-        QCOMPARE(log.at(2).request, QByteArray("ZUM_IOT_REQ"));
-        QCOMPARE(link.server->reports().value(0), QByteArray("#START#R#STOP#\n"));
-    }
 };
 
 ZUM_TEST_MAIN(TestRemoteSession)
