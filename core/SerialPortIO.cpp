@@ -5,11 +5,12 @@
 #include "Platform.h"
 
 #include <QDebug>
+#include <QDeadlineTimer>
 
 namespace {
 const char logFile[] = "/media/data/myLog.txt";
 const int replyWaitMs = 120;
-const int writeWaitMs = 90000;
+const int writeWaitMs = 1000;
 } // namespace
 
 SerialPortIO::SerialPortIO(QObject *parent)
@@ -76,7 +77,9 @@ void SerialPortIO::closeSerialPort()
 void SerialPortIO::readData()
 {
     const QByteArray bytes = serialPort.readAll();
+    ++deliveryDepth;
     emit gotData(QString::fromUtf8(bytes));
+    --deliveryDepth;
 }
 
 void SerialPortIO::handleError(QSerialPort::SerialPortError error)
@@ -89,23 +92,32 @@ void SerialPortIO::packData(QString dat)
     qDebug().noquote() << dat;
 }
 
-void SerialPortIO::writeData(QString data)
+bool SerialPortIO::writeData(QString data)
 {
     if (!serialPort.isOpen()) {
         if (portWasOpen) {
             writeToLog(QStringLiteral("ERROR ### Unable to send data; Port not opened "));
             portWasOpen = false;
         }
-        return;
+        return false;
     }
     if (!portWasOpen) {
         writeToLog(QStringLiteral("SUCCESS ### Serial Port Open"));
         portWasOpen = true;
     }
     const QByteArray bytes = data.toLatin1();
-    if (serialPort.write(bytes) != bytes.size())
+    bool sent = serialPort.write(bytes) == bytes.size();
+    QDeadlineTimer deadline(writeWaitMs);
+    while (sent && serialPort.bytesToWrite() > 0) {
+        if (deadline.hasExpired() || !serialPort.waitForBytesWritten(int(deadline.remainingTime())))
+            sent = false;
+    }
+    if (!sent) {
+        // A line that cannot go out now must not go out glued to a later one.
+        serialPort.clear(QSerialPort::Output);
         writeToLog(QStringLiteral("ERROR ### Write to serial port failed "));
-    serialPort.waitForBytesWritten(writeWaitMs);
+    }
+    return sent;
 }
 
 bool SerialPortIO::waitForReply()

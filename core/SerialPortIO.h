@@ -20,6 +20,10 @@ public:
     bool waitForReply();
 
     bool isOpen() const { return serialPort.isOpen(); }
+    // True while a received chunk is being handed upward. The port does not
+    // deliver again from inside that notification, so an exchange that waits
+    // for an answer must not start then.
+    bool isDelivering() const { return deliveryDepth > 0; }
 
 signals:
     void gotData(QString dat);
@@ -31,7 +35,9 @@ public slots:
     void readData();
     void handleError(QSerialPort::SerialPortError error);
     void packData(QString dat);
-    void writeData(QString data);
+    // True when every byte went out; a write the device does not take within
+    // a second is dropped whole, so nothing stays queued behind it.
+    bool writeData(QString data);
     void updateSettings();
     void writeToLog(QString lg);
     void clearSerialPort();
@@ -45,4 +51,5 @@ private:
     qint32 stopBits = 0;
     qint32 flowControl = 0;
     bool portWasOpen = true;
+    int deliveryDepth = 0;
 };

@@ -1,24 +1,312 @@
 import QtQuick 2.4
 import QtQuick.Controls 1.4
+import QtQuick.Controls.Styles 1.4
 import com.zum.qml 1.0
+import "Replies.js" as Replies
 
-// Minimal main window: creates the back end and starts it as the console does,
-// so that the board, the driver board and the remote link run end to end.
+// The console's window: creates the back end, brings it up, hosts the
+// navigation bar and the pages, and turns the back end's reports into page
+// updates and modal overlays. Pages reach it through its ids and functions.
 ApplicationWindow {
     id: mainWindow
 
-    property string statusText: "Starting"
+    property string version: "08.00.46 "
+    property bool adminControl: false
+    property bool startHeatingAfterCal: false
+    property int fontsizeqml: height > 0 ? height * 0.051 : 1
+    property string mac: "0.0.0.0"
+    property string ip: "0.0.0.0"
+    property bool isOnline: false
+    property string zumFilePath: "/media/data/"
+    property string vandrelSystemType: "JET_VALVE"
+    property bool homePageIndicator: true
+    property int progressPercent: 0
+    property bool runInProgressState: false
+    property bool serviceModeState: false
+    property string iotMessage: " "
+    property bool controllerFault: false
+    property string controllerFaultRequestor: "NONE"
+    property int epromFlags: 0
+    property int epromTotalCycles: 0
+    property int epromTotalCyclesCompareValue: 0
+    property bool valveConnected: true
+    property int currentCompensationFactor: 250
+    property string driverVersion: " "
+    property string dspicVersion: " "
+    property string estopActivator: " "
+
+    // The navigation button shown selected.
+    property string selectedButton: "currentProgramButtonID"
+    // The DB9 stop input is asserted (it may be held while the on-screen stop
+    // is the one shown; releasing that one then hands the stop over).
+    property bool db9StopAsserted: false
+    // A count record cut in two by the serial read, waiting for its end.
+    property string countRecordCarry: ""
+    // The number typed on the profile keypad.
+    property int profileKeypadNumber: 0
+    // The red dot on the remote button: a profile was updated remotely.
+    property bool iotNotificationShown: false
+
+    function qSlice(txt, start, end) {
+        var out = ""
+        for (var i = start; i < end && i < txt.length; i++)
+            out += txt[i]
+        return out
+    }
+
+    function eStopController(state, requestor) {
+        handleThread.gotCallForShutDown(requestor, state)
+    }
+
+    function initializeController() {
+        var machine = fileIo.cpuArch()
+        handleThread.startGUIThread(machine)
+        ip = getIPAddress()
+        mac = getMacAddress()
+        vandrelSystemType = "JET_VALVE"
+        handleThread.setSystemType("JET_VALVE")
+        handleThread.gotProfileLoadRequest(1)
+        fileIo.exeSys("dmesg | grep zuvc_init > /media/data/drv_ver.txt")
+        fileIo.exeSys("chmod 777 /media/data/drv_ver.txt")
+        var line = fileIo.read("/media/data/drv_ver.txt")
+        if (line !== "") {
+            var found = Replies.driverVersionOf(line)
+            if (found !== "")
+                driverVersion = found
+        }
+        jetValve.visible = true
+    }
+
+    function iotStartCommand(mc, ipAdd, pt) {
+        mac = mc
+        handleThread.iotStart(mc, ipAdd, pt)
+    }
+
+    function setPlayGround(comp) {
+        settingsPageID.visible = false
+        loginPageID.visible = false
+        iotPageID.visible = false
+        selectedButton = comp
+        if (comp === "currentProgramButtonID")
+            homePageIndicator = true
+        else if (comp === "programButtonID")
+            homePageIndicator = false
+    }
+
+    function navigationClicked(button) {
+        if (button === "currentProgramButtonID") {
+            setPlayGround("currentProgramButtonID")
+            settingsPageID.saveSettings(false)
+            settingsPageID.setSettingsIconsOff()
+        } else if (button === "programButtonID") {
+            if (adminControl)
+                activateCalibration()
+        } else if (button === "settingsButtonID") {
+            if (adminControl) {
+                setPlayGround("settingsButtonID")
+                settingsPageID.visible = true
+                settingsPageID.saveSettings(false)
+            }
+        } else if (button === "loginButtonID") {
+            loginPageID.invokeLogin(adminControl)
+        }
+    }
+
+    function navigationTooltip(button) {
+        if (button === "settingsButtonID")
+            return adminControl ? "Settings" : "Login Required"
+        if (button === "loginButtonID")
+            return adminControl ? "Logout" : "Login"
+        return { currentProgramButtonID: "Home", programButtonID: "Calibration", iotButtonID: "Remote" }[button]
+    }
+
+    function stripLineFeed(text) {
+        return text.length > 0 && text[text.length - 1] === "\n" ? text.slice(0, -1) : text
+    }
+
+    function getIPAddress() {
+        return stripLineFeed(networkObj.getIpFromIfConfig())
+    }
+
+    function getMacAddress() {
+        return stripLineFeed(networkObj.get_mac_address())
+    }
+
+    function activateCalibration() {
+        jetValve.heatingControl(false)
+        calibarationID.visible = true
+        calibarationID.startPreCalib()
+    }
+
+    function startCalibration() {
+        startStopInputThread(false)
+        handleThread.sendStartCalibrationSignal()
+    }
+
+    function startStopInputThread(sta) {
+        if (sta) {
+            restartInputThread.restart()
+        } else {
+            restartInputThread.stop()
+            handleThread.changeInputThreadState(false)
+        }
+    }
+
+    function triggerHourGlass(waitTime) {
+        mainBoxID.enabled = false
+        waitTimer.interval = waitTime
+        waitBannerID.visible = true
+        waitTimer.restart()
+    }
+
+    function cancelHourGlass() {
+        waitTimer.stop()
+        waitBannerID.visible = false
+        mainBoxID.enabled = true
+    }
+
+    function setResetBanner(st) {
+        resetBannerID.visible = st
+    }
+
+    function invokeProfileKeyPad() {
+        profileKeypadNumber = 0
+        numberPadToSetProfileID.visible = true
+    }
+
+    function profileKeyPressed(key) {
+        profileKeypadNumber = Replies.keypadNumber(profileKeypadNumber, key)
+    }
+
+    function submitProfileKeyPad() {
+        var number = Replies.submittedProfile(profileKeypadNumber)
+        numberPadToSetProfileID.visible = false
+        jetValve.updateCurrentProfile(number)
+    }
+
+    function turnWifiOnOff(state) {
+        wifiClass.setWifiState(state)
+    }
+
+    function getSsidList() {
+        return wifiClass.getWifiSSIDs()
+    }
+
+    function getSecureList(ssid) {
+        return wifiClass.getSecuredList()
+    }
+
+    function getUnSecureList(ssid) {
+        return wifiClass.getUnSecuredList()
+    }
+
+    function disconnectFromSSID(ssid) {
+        return wifiClass.disconnectFromSSID(ssid)
+    }
+
+    function showPopUp(msg1, msg2) {
+        mainBoxID.enabled = false
+        popUpID.setMessage(msg1, msg2)
+        popUpID.visible = true
+    }
+
+    function handleDspData(dspData) {
+        if (dspData.indexOf("P26:") === 0) {
+            countRecordCarry = ""
+            dspicVersion = Replies.firmwareVersion(dspData)
+        } else if (countRecordCarry !== "" || dspData.indexOf("P17:") === 0) {
+            var counted = Replies.sumCountRecords(countRecordCarry, dspData)
+            countRecordCarry = counted.carry
+            if (counted.found === 0)
+                return
+            if (isNaN(counted.sum))
+                console.log("No update, was NaN")
+            else
+                jetValve.incrementCycleCounter(counted.sum)
+        }
+    }
+
+    // The DB9 input, reported on each change. It latches a stop unless the
+    // on-screen stop already holds one; while it stays asserted, releasing the
+    // on-screen stop hands the stop over to it instead of ending it.
+    function externalStop(sig) {
+        db9StopAsserted = sig
+        if (sig && estopActivator === " ") {
+            estopActivator = "DB9"
+            jetValve.updateFault("ESTOP", true)
+            setResetBanner(true)
+            fileIo.exeSys("echo DB9 estopactivator issuer >/dev/kmsg")
+        } else if (!sig && estopActivator === "DB9") {
+            estopActivator = " "
+            jetValve.updateFault("ESTOP", false)
+            setResetBanner(false)
+            fileIo.exeSys("echo DB9 estop dasserted >/dev/kmsg")
+        }
+    }
+
+    function resetBannerPressed() {
+        if (estopActivator !== "UI")
+            return
+        if (db9StopAsserted) {
+            estopActivator = "DB9"
+            fileIo.exeSys("echo DB9 estopactivator issuer >/dev/kmsg")
+            return
+        }
+        estopActivator = " "
+        jetValve.updateFault("ESTOP", false)
+        setResetBanner(false)
+    }
+
+    function runStateChanged(runState) {
+        if (runState === runInProgressState)
+            return
+        runInProgressState = runState
+        if (!runState && !jetValve.saveProgram())
+            jetValve.giveThumbsUp(false)
+    }
+
+    function sendProfileValues(prof) {
+        var duty = currentCompensationFactor < 250 ? Number(prof.dutyCycle)
+                                                   : (250 / currentCompensationFactor) * Number(prof.dutyCycle)
+        handleThread.setProfileParam(Number(prof.programValue), Number(prof.dispenseCycles), Number(prof.dwell),
+                                     duty, Number(prof.riseTime), Number(prof.fallTime), Number(prof.delay),
+                                     Number(prof.cycleCount), Number(prof.mode), Number(prof.tuning))
+    }
 
     objectName: "mainWindow"
     title: "ZUM Jet Valve"
     width: 480
     height: 272
     visible: true
+    color: "#333300"
+
+    onServiceModeStateChanged: {
+        handleThread.setServiceMode(serviceModeState)
+        jetValve.setRunButtonEnable(!serviceModeState)
+    }
+    onValveConnectedChanged: {
+        if (valveConnected)
+            settingsPageID.readEpromCycleCountOnValveReplace()
+    }
 
     Component.onCompleted: {
-        handleThread.startGUIThread(fileIo.cpuArch())
-        handleThread.setSystemType("JET_VALVE")
+        initializeController()
+        jetValve.startOneSecondTimer()
         handleThread.sendP26()
+    }
+
+    // Buttons that are just their picture, scaled to the button.
+    Component {
+        id: imageButtonStyle
+
+        ButtonStyle {
+            background: Item {}
+            label: Image {
+                source: control.iconSource
+                fillMode: Image.PreserveAspectFit
+                opacity: control.enabled ? 1 : 0.4
+            }
+        }
     }
 
     FileIo {
@@ -27,36 +315,406 @@ ApplicationWindow {
         objectName: "fileIo"
     }
 
+    NetworkSetup {
+        id: networkObj
+
+        objectName: "networkObj"
+    }
+
+    WifiClass {
+        id: wifiClass
+
+        objectName: "wifiClass"
+    }
+
     ThreadHandler {
         id: handleThread
 
         objectName: "handleThread"
 
-        onGotInputValues: mainWindow.statusText = "Piezo " + pT.toFixed(1) + " °C   Nozzle " + nZ.toFixed(1) + " °C"
-        onFaultUpdate: mainWindow.statusText = inp + (state ? " fault" : " cleared")
+        onCounterUpdated: jetValve.updateCycleCounter(Number(repCount).toFixed(0))
+        onRequestLoadProfile: {
+            var profile = jetValve.loadProfile(pro)
+            jetValve.setGuiParams(profile, pro)
+        }
+        onRequestProfileUpdateFromServer: {
+            var profile = jetValve.loadProfile(pro)
+            jetValve.vaidateAndSetGuiParams(profile, pro)
+            iotMessage = "  Profile Update Notification ! \n  - Profile [" + pro + "] Updated Remotely"
+            iotNotificationShown = true
+        }
+        onMonitorGui: {
+            progressPercent = Math.floor(percent)
+            jetValve.isRunning(progressPercent > 0)
+        }
+        onGotInputValues: jetValve.updateInputValues(pT, pV, pC, pcbT, pcbV, aT, aV, nZ)
+        onGotConnectionStatus: isOnline = onlineState
+        onSetRunInProgress: runStateChanged(runState)
+        onGiveDspData: handleDspData(dspData)
+        onWaitForInit: triggerHourGlass(iniT)
+        onFaultUpdate: jetValve.updateFault(inp, state)
+        onGotMaxValue: calibarationID.updateMaxValue(Number(adcMaxVal))
+        onGotTightADCValue: calibarationID.updateADCTightValue(adcLooseVal, adcTightVal)
+        onCalibrationDone: {
+            calibarationID.informCalibrationDone()
+            startStopInputThread(true)
+        }
+        onSerialCommsErrToQML: showPopUp("COMMS ERR", "Press red 'X' to reset")
+        onDonotStopSignal: {
+            if (sig)
+                calibarationID.calibrationProgress()
+        }
+        onStopDispenseActivated: externalStop(sig)
+        onNetworkAvailable: ip = st ? getIPAddress() : ""
+    }
+
+    Timer {
+        id: waitTimer
+
+        objectName: "waitTimer"
+        interval: 200
+        onTriggered: {
+            waitBannerID.visible = false
+            mainBoxID.enabled = true
+        }
+    }
+
+    Timer {
+        id: restartInputThread
+
+        objectName: "restartInputThread"
+        interval: 2000
+        onTriggered: handleThread.changeInputThreadState(true)
+    }
+
+    Item {
+        id: mainBoxID
+
+        objectName: "mainBoxID"
+        anchors.fill: parent
+
+        Column {
+            id: navigationBarID
+
+            objectName: "navigationBarID"
+            width: parent.width * 0.15
+            height: parent.height
+
+            Repeater {
+                model: [
+                    { button: "currentProgramButtonID", cell: "currentProgramButtonCID", image: "Home",
+                      selectedImage: "HomeSelected" },
+                    { button: "programButtonID", cell: "mainPageCalibButtonID", image: "AdcCalib",
+                      selectedImage: "AdcCalibSelected" },
+                    { button: "settingsButtonID", cell: "settingsButtonCID", image: "Settings",
+                      selectedImage: "SettingsSelected" },
+                    { button: "iotButtonID", cell: "iotButtonCID", image: "iotMain",
+                      selectedImage: "iotMainSelected" },
+                    { button: "loginButtonID", cell: "loginButtonCID", image: "Login", selectedImage: "Logout" }
+                ]
+
+                Rectangle {
+                    property bool selected: modelData.button === "loginButtonID" ? adminControl
+                                                                                 : selectedButton === modelData.button
+
+                    objectName: modelData.cell
+                    width: navigationBarID.width
+                    height: navigationBarID.height * 0.2
+                    color: selected ? "black" : "#f0b323"
+                    border.color: "black"
+                    border.width: 1
+                    enabled: modelData.button === "currentProgramButtonID" || modelData.button === "iotButtonID"
+                             || !runInProgressState
+
+                    Button {
+                        objectName: modelData.button
+                        anchors.centerIn: parent
+                        width: Math.min(parent.width, parent.height) * 0.9
+                        height: width
+                        enabled: modelData.button !== "programButtonID" || !controllerFault
+                        iconSource: "qrc:///images/" + (parent.selected ? modelData.selectedImage : modelData.image)
+                                    + ".png"
+                        tooltip: navigationTooltip(modelData.button)
+                        style: imageButtonStyle
+                        onClicked: navigationClicked(modelData.button)
+                    }
+
+                    Rectangle {
+                        objectName: modelData.button === "iotButtonID" ? "iotNotificationID" : ""
+                        visible: modelData.button === "iotButtonID" && iotNotificationShown
+                        width: parent.height * 0.25
+                        height: width
+                        radius: width / 2
+                        color: "red"
+                        anchors.right: parent.right
+                        anchors.top: parent.top
+                        anchors.margins: 2
+                    }
+                }
+            }
+        }
+
+        JetValve {
+            id: jetValve
+
+            objectName: "jetValve"
+            x: parent.width * 0.15
+            width: parent.width * 0.85
+            height: parent.height
+            visible: false
+
+            onRunPressed: {
+                if (Number(currentProfile.mode) === 0)
+                    handleThread.runPressedReq(true)
+            }
+            onOpenModalPopup: showPopUp(msg1, msg2)
+            onPurgePressed: handleThread.setPurge(true)
+            onPurgeReleased: handleThread.setPurge(false)
+            onSetProfileValues: sendProfileValues(prof)
+            onSetNozzleheater: handleThread.setNozzleHeater(state)
+            onUpdateValveShutDown: eStopController(state, requestor)
+            onUpdateEPROMCount: settingsPageID.writeCycleCountToEPROM(incrementNewCount)
+            onSetHeaterLED: handleThread.setHeaterLED(state)
+        }
+
+        Settings {
+            id: settingsPageID
+
+            objectName: "settingsPageID"
+            x: parent.width * 0.15
+            width: parent.width * 0.85
+            height: parent.height
+            visible: false
+
+            onCancelSettingsPage: {
+                setPlayGround("currentProgramButtonID")
+                settingsPageID.visible = false
+            }
+            onResetCurrentProfileCounter: {
+                jetValve.updateCycleCounter(0)
+                handleThread.updateCounterFromGUI(0)
+                jetValve.resetCycleCountFile()
+            }
+            onSendTriggerMode: handleThread.sendTriggerModeFromGUI(triggerModeCamera)
+            onUpdateCyclicRunSettings: {
+                handleThread.setRunConfig(isRepeatSelected, repeatDelay, isSeqSelected, seqStart, seqEnd)
+                jetValve.updateRunButton(isRepeatSelected)
+            }
+            onCallIOTStartCommand: iotStartCommand(mc, ip, pt)
+        }
+
+        AdminPage {
+            id: loginPageID
+
+            function invokeLogin(lState) {
+                if (loginPageID.getPwDisableStatus()) {
+                    loginPageID.screenReset()
+                    loginPageID.visible = true
+                } else if (lState) {
+                    adminControl = false
+                    setPlayGround("currentProgramButtonID")
+                } else {
+                    loginPageID.screenReset()
+                    loginPageID.visible = true
+                }
+            }
+
+            objectName: "loginPageID"
+            x: parent.width * 0.15
+            width: parent.width * 0.85
+            height: parent.height
+            visible: false
+
+            onLoginResult: adminControl = r
+            onCloseAdminPage: {
+                setPlayGround("currentProgramButtonID")
+                loginPageID.screenReset()
+                loginPageID.visible = false
+            }
+        }
+
+        Rectangle {
+            id: iotPageID
+
+            objectName: "iotPageID"
+            x: parent.width * 0.15
+            width: parent.width * 0.85
+            height: parent.height
+            visible: false
+            color: "#333300"
+
+            onVisibleChanged: {
+                if (!visible) {
+                    iotMessage = " "
+                    iotNotificationShown = false
+                }
+            }
+
+            Text {
+                objectName: "iotMessageID"
+                anchors.centerIn: parent
+                color: "white"
+                font.family: "Gotham"
+                font.bold: true
+                font.pixelSize: fontsizeqml
+                text: iotMessage
+            }
+        }
+    }
+
+    Calibration {
+        id: calibarationID
+
+        objectName: "calibarationID"
+        anchors.fill: parent
+        z: 100
+        visible: false
+
+        onCalibrationCompleted: {
+            jetValve.heatingControl(startHeatingAfterCal)
+            calibarationID.visible = false
+            startStopInputThread(true)
+        }
+    }
+
+    PopUp {
+        id: popUpID
+
+        objectName: "popUpID"
+        x: parent.width * 0.2
+        y: parent.height * 0.2
+        width: parent.width * 0.6
+        height: parent.height * 0.6
+        z: 1000
+        visible: false
+
+        onCloseButtonPressed: {
+            popUpID.setMessage("", "")
+            popUpID.visible = false
+            mainBoxID.enabled = true
+            jetValve.updateFault("NOZZLE_TEMP", false)
+        }
     }
 
     Rectangle {
+        id: waitBannerID
+
+        objectName: "waitBannerID"
         anchors.fill: parent
-        color: "#1d2b3a"
+        z: 8000
+        visible: false
+        color: Qt.rgba(0, 0, 0, 0.3)
 
-        Column {
+        MouseArea {
+            anchors.fill: parent
+        }
+
+        Image {
             anchors.centerIn: parent
-            spacing: 12
+            width: parent.height * 0.3
+            height: width
+            source: "qrc:///images/WaitIcon.png"
+        }
+    }
 
-            Text {
-                anchors.horizontalCenter: parent.horizontalCenter
-                color: "white"
-                font.pixelSize: 22
-                text: "ZUM Jet Valve"
-            }
+    Rectangle {
+        id: numberPadToSetProfileID
 
-            Text {
-                anchors.horizontalCenter: parent.horizontalCenter
-                color: "#b8c7d6"
-                font.pixelSize: 14
-                text: mainWindow.statusText
-            }
+        objectName: "numberPadToSetProfileID"
+        x: parent.width * 0.5
+        width: parent.width * 0.5
+        height: parent.height
+        z: 2000
+        visible: false
+        color: Qt.rgba(0, 0, 0, 0.9)
+
+        MouseArea {
+            anchors.fill: parent
+        }
+
+        Text {
+            id: profileKeypadValueID
+
+            objectName: "profileKeypadValueID"
+            x: parent.width * 0.1
+            y: parent.height * 0.03
+            width: parent.width * 0.5
+            height: parent.height * 0.14
+            color: "white"
+            font.family: "Gotham"
+            font.bold: true
+            font.pixelSize: fontsizeqml * 1.4
+            verticalAlignment: Text.AlignVCenter
+            text: profileKeypadNumber
+        }
+
+        Button {
+            objectName: "profileKeypadSubmitID"
+            x: parent.width * 0.62
+            y: parent.height * 0.02
+            width: parent.height * 0.16
+            height: width
+            iconSource: "qrc:///images/Submit.png"
+            tooltip: "Submit"
+            style: imageButtonStyle
+            onClicked: submitProfileKeyPad()
+        }
+
+        Button {
+            objectName: "profileKeypadCancelID"
+            x: parent.width * 0.8
+            y: parent.height * 0.02
+            width: parent.height * 0.16
+            height: width
+            iconSource: "qrc:///images/Cancel.png"
+            tooltip: "Cancel"
+            style: imageButtonStyle
+            onClicked: numberPadToSetProfileID.visible = false
+        }
+
+        NumericalKeypad {
+            objectName: "profileKeypadID"
+            y: parent.height * 0.2
+            width: parent.width
+            height: parent.height * 0.8
+
+            onKeyPressed: profileKeyPressed(currentNum)
+        }
+    }
+
+    Rectangle {
+        id: resetBannerID
+
+        objectName: "resetBannerID"
+        anchors.fill: parent
+        z: 9000
+        visible: false
+        color: Qt.rgba(0, 0, 0, 0.8)
+
+        MouseArea {
+            anchors.fill: parent
+        }
+
+        Button {
+            objectName: "resetBannerButtonID"
+            anchors.centerIn: parent
+            width: parent.height * 0.45
+            height: width
+            iconSource: "qrc:///images/EStop.png"
+            tooltip: "Reset"
+            style: imageButtonStyle
+            onClicked: resetBannerPressed()
+        }
+
+        Text {
+            objectName: "resetBannerTextID"
+            anchors.horizontalCenter: parent.horizontalCenter
+            y: parent.height * 0.82
+            color: "white"
+            font.family: "Gotham"
+            font.bold: true
+            font.pixelSize: fontsizeqml * 1.2
+            text: "Click The Button To Reset"
         }
     }
 }

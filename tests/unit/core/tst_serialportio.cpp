@@ -1,11 +1,16 @@
 // The serial link against the simulated board: bytes on the wire, chunks
-// handed upward, the bounded wait and the one-shot log lines.
+// handed upward, the bounded waits, the one-shot log lines and the log's bound.
 #include "SerialPortIO.h"
 #include "SimBoard.h"
 #include "TestRoot.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const char logPath[] = "/media/data/myLog.txt";
@@ -14,6 +19,12 @@ int entries(const QString &text)
 {
     return QString::fromLatin1(testroot::readFile(logPath)).count(text);
 }
+
+ino_t inodeOfLog()
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(testroot::path(logPath)).constData(), &info) == 0 ? info.st_ino : 0;
+}
 } // namespace
 
 class TestSerialPortIO : public QObject
@@ -21,93 +32,87 @@ class TestSerialPortIO : public QObject
     Q_OBJECT
 
 private slots:
-    void constructionRemovesOldLogs();
-    void logEntriesAreSeparatedByBlankLines();
-    void closedPortDropsDataAndLogsOnce();
-    void oneChunkPerRead();
-    void waitForReplyIsBounded();
+    void logIsPerRunAppendedAndBounded_data()
+    {
+        QTest::addColumn<int>("entries"); // of 100 bytes each, written after start
+        QTest::newRow("small log") << 3;
+        QTest::newRow("past 256 KiB") << 2700;
+    }
+
+    void logIsPerRunAppendedAndBounded()
+    {
+        QFETCH(int, entries);
+        for (const char *old : {"/media/data/myLog.txt.1", "/media/data/myLog.txtx", "/media/data/myLog.txt"})
+            testroot::writeFile(old, "old");
+        SerialPortIO link;
+        QVERIFY(!QFile::exists(testroot::path("/media/data/myLog.txt.1")));
+        QVERIFY(!QFile::exists(testroot::path("/media/data/myLog.txtx")));
+        QByteArray old;
+        for (int i = 0; i < entries; ++i)
+            old += "\n" + QByteArray::number(100000 + i) + ": heater " + QByteArray(83, 'x') + "\n";
+        testroot::writeFile(logPath, old);
+        const ino_t before = inodeOfLog();
+        link.writeToLog("heater off");
+        const QByteArray log = testroot::readFile(logPath);
+        if (old.size() <= 256 * 1024) {
+            QCOMPARE(log, old + "\nheater off\n");
+            QCOMPARE(inodeOfLog(), before); // appended, not rewritten
+            return;
+        }
+        QVERIFY2(log.size() <= 128 * 1024 && log.size() > 120 * 1024, qPrintable(QString::number(log.size())));
+        QVERIFY(old.endsWith(log.chopped(12))); // the newest entries, whole
+        QVERIFY(log.startsWith("\n1") && log.endsWith("\n\nheater off\n"));
+    }
+
+    void closedPortDropsDataAndLogsOnce()
+    {
+        sim::SimBoard board(testroot::root());
+        SerialPortIO link;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!link.writeData("P26:\r"));
+        QCOMPARE(entries("ERROR ### Unable to send data; Port not opened "), 1);
+        QVERIFY2(board.start(), qPrintable(board.errorString()));
+        link.startComm();
+        QCOMPARE(entries("### openSerialPort : Connection Successful"), 1);
+        QVERIFY(link.writeData("P99:\r")); // a request the board leaves unanswered
+        link.packData("P26:\r");            // debug output only
+        link.writeData("P99:\r");
+        QCOMPARE(entries("SUCCESS ### Serial Port Open"), 1);
+        // The data given while closed never reached the board.
+        QTRY_COMPARE(board.receivedBytes(), QByteArray("P99:\rP99:\r"));
+
+        // Two reports in one read are one chunk; a silent wait ends after 120 ms.
+        QSignalSpy spy(&link, &SerialPortIO::gotData);
+        const QByteArray two = sim::countReport(5) + sim::countReport(1234567);
+        board.send(two);
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toString(), QString::fromLatin1(two));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!link.waitForReply());
+        QVERIFY2(clock.elapsed() >= 110 && clock.elapsed() < 400, qPrintable(QString::number(clock.elapsed())));
+        link.closeSerialPort();
+    }
+
+    void writeToAStuckLineIsBounded()
+    {
+        // A terminal whose far end never reads: its buffer fills and stays full.
+        const int far = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(far >= 0 && grantpt(far) == 0 && unlockpt(far) == 0);
+        QDir().mkpath(testroot::path("/dev"));
+        QVERIFY(QFile::link(QString::fromLatin1(ptsname(far)), testroot::path("/dev/ttymxc6")));
+        SerialPortIO link;
+        link.startComm();
+        QVERIFY(link.isOpen());
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!link.writeData(QString(1 << 20, QLatin1Char('a'))));
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(entries("ERROR ### Write to serial port failed "), 1);
+        link.closeSerialPort();
+        ::close(far);
+    }
 };
-
-void TestSerialPortIO::constructionRemovesOldLogs()
-{
-    testroot::writeFile(logPath, "old");
-    testroot::writeFile("/media/data/myLog.txt.1", "older");
-    testroot::writeFile("/media/data/myLog.txtx", "x");
-    testroot::writeFile("/media/data/keep.txt", "keep");
-    SerialPortIO link;
-    QVERIFY(!QFile::exists(testroot::path(logPath)));
-    QVERIFY(!QFile::exists(testroot::path("/media/data/myLog.txt.1")));
-    QVERIFY(!QFile::exists(testroot::path("/media/data/myLog.txtx")));
-    QCOMPARE(testroot::readFile("/media/data/keep.txt"), QByteArray("keep"));
-}
-
-void TestSerialPortIO::logEntriesAreSeparatedByBlankLines()
-{
-    SerialPortIO link;
-    link.writeToLog("abc");
-    QCOMPARE(testroot::readFile(logPath), QByteArray("\nabc\n"));
-    link.writeToLog("def");
-    QCOMPARE(testroot::readFile(logPath), QByteArray("\nabc\n\ndef\n"));
-}
-
-void TestSerialPortIO::closedPortDropsDataAndLogsOnce()
-{
-    sim::SimBoard board(testroot::root());
-    SerialPortIO link;
-    for (int i = 0; i < 3; ++i)
-        link.writeData("P26:\r");
-    QCOMPARE(entries("ERROR ### Unable to send data; Port not opened "), 1);
-
-    QVERIFY2(board.start(), qPrintable(board.errorString()));
-    link.startComm();
-    QVERIFY(link.isOpen());
-    QCOMPARE(entries("### openSerialPort : Connection Successful"), 1);
-    link.writeData("P21:\r");
-    link.packData("P26:\r"); // debug output only
-    link.writeData("P21:\r");
-    QCOMPARE(entries("SUCCESS ### Serial Port Open"), 1);
-    // The data given while closed never reached the board.
-    QTRY_COMPARE(board.receivedBytes(), QByteArray("P21:\rP21:\r"));
-    link.closeSerialPort();
-}
-
-void TestSerialPortIO::oneChunkPerRead()
-{
-    sim::SimBoard board(testroot::root());
-    QVERIFY2(board.start(), qPrintable(board.errorString()));
-    SerialPortIO link;
-    link.startComm();
-    QSignalSpy spy(&link, &SerialPortIO::gotData);
-    const QByteArray two = sim::countReport(5) + sim::countReport(1234567);
-    board.send(two);
-    QTRY_COMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toString(), QString::fromLatin1(two));
-    link.closeSerialPort();
-}
-
-void TestSerialPortIO::waitForReplyIsBounded()
-{
-    sim::SimBoard board(testroot::root());
-    QVERIFY2(board.start(), qPrintable(board.errorString()));
-    SerialPortIO link;
-    link.startComm();
-    QSignalSpy spy(&link, &SerialPortIO::gotData);
-
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(!link.waitForReply());
-    const qint64 silent = clock.elapsed();
-    QVERIFY2(silent >= 110 && silent < 400, qPrintable(QString::number(silent)));
-
-    // An answer ends the wait early and has been handed upward by then.
-    link.writeData("P26:\r");
-    clock.restart();
-    QVERIFY(link.waitForReply());
-    QVERIFY(clock.elapsed() < 110);
-    QCOMPARE(spy.count(), 1);
-    QVERIFY(spy.at(0).at(0).toString().startsWith("P26:"));
-    link.closeSerialPort();
-}
 
 ZUM_TEST_MAIN(TestSerialPortIO)
 #include "tst_serialportio.moc"

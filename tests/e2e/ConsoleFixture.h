@@ -1,0 +1,58 @@
+#pragma once
+
+// The whole console in-process: the real back end and the real pages from the
+// resource bundle, on the simulated board, valve chip and remote server.
+// Tests find items by objectName and click them as an operator would.
+#include "GuiThread.h"
+#include "ProcessObjects.h"
+#include "SimBoard.h"
+#include "SimOneWire.h"
+#include "SimRemoteServer.h"
+#include "SimRoot.h"
+#include "SimSysfs.h"
+#include "TestRoot.h"
+
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QtTest>
+
+#include <memory>
+
+class ConsoleFixture
+{
+public:
+    ConsoleFixture();
+    ~ConsoleFixture();
+
+    // Lays out the board and starts the simulators (once per test binary).
+    bool startSimulators();
+    // Loads the main window as the program does; true once it is shown with
+    // the operating screen up.
+    bool startConsole();
+    // Destroys the window and the back end it created, as a power cycle would.
+    void stopConsole();
+
+    QQuickWindow *window() const { return win; }
+    QQuickItem *item(const char *objectName) const;
+    // Clicks the centre of a visible, enabled item; false if it cannot be clicked.
+    bool click(const char *objectName);
+    QVariant property(const char *objectName, const char *name) const;
+    void setProperty(const char *objectName, const char *name, const QVariant &value) const;
+    // Calls a QML function of the named item (up to four arguments).
+    QVariant call(const char *objectName, const char *function, const QVariantList &args = {}) const;
+    // Serial bytes the console sent to the board since the last clear.
+    QByteArray wire() const { return board->receivedBytes(); }
+    int gpio(int line) const { return sysfs.gpioValue(line).trimmed().toInt(); }
+    void writeSettings() const;
+
+    sim::SimRoot root;
+    sim::SimSysfs sysfs;
+    sim::SimOneWire oneWire;
+    std::unique_ptr<sim::SimBoard> board;
+    std::unique_ptr<sim::SimRemoteServer> server;
+
+private:
+    std::unique_ptr<QQmlApplicationEngine> engine;
+    QQuickWindow *win = nullptr;
+};

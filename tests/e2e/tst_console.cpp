@@ -1,0 +1,137 @@
+#include "ConsoleFixture.h"
+
+#include "SimBoard.h"
+
+// The operating screen end to end: what an operator sees and touches, and
+// what reaches the driver board, the valve chip and the DB15 lines.
+class TestConsole : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void startupSendsProfileOne();
+    void editedDwellSurvivesRestart();
+    void dotRunMovesTheValveCount();
+    void countReportsAddUpAcrossReads();
+    void piezoOverTemperatureHoldsTheValve();
+    void stopSourcesDoNotReleaseEachOther();
+
+private:
+    bool runIndicatorShown() const
+    {
+        return fx.property("runButtonID", "iconSource").toString().contains("StopIcon");
+    }
+
+    ConsoleFixture fx;
+};
+
+void TestConsole::initTestCase()
+{
+    QVERIFY(fx.startSimulators());
+    testroot::writeFile("/media/data/1JV.profile",
+                        "{\"programValue\":1,\"dispenseCycles\":\"3\",\"dwell\":\"250\",\"dutyCycle\":\"80\","
+                        "\"riseTime\":\"80\",\"fallTime\":\"80\",\"delay\":\"1000\",\"cycleCount\":\"0\",\"mode\":0,"
+                        "\"nozTemp\":\"30\",\"nozTempState\":false,\"tuning\":\"0\"}");
+    QVERIFY(fx.startConsole());
+}
+
+void TestConsole::cleanupTestCase()
+{
+    fx.stopConsole();
+}
+
+void TestConsole::startupSendsProfileOne()
+{
+    QCOMPARE(fx.property("programSelect", "text").toString(), QString("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(fx.board->parameter(1), qint64(250), 5000); // dwell
+    QCOMPARE(fx.board->parameter(5), qint64(3));                        // pulses
+    // The settings page read the fitted valve's count at start-up.
+    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), 12345, 5000);
+}
+
+void TestConsole::editedDwellSurvivesRestart()
+{
+    fx.setProperty("mainWindow", "adminControl", true);
+    QVERIFY(fx.click("dwellTileID"));
+    QTRY_VERIFY(fx.item("scrollNumbersID")->isVisible());
+    QMetaObject::invokeMethod(fx.item("scrollNumbersID"), "save", Q_ARG(double, 420), Q_ARG(int, 2));
+    QTRY_COMPARE_WITH_TIMEOUT(fx.board->parameter(1), qint64(420), 5000);
+    QTRY_VERIFY(fx.click("saveButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.root.readFile("/media/data/1JV.profile").contains("\"dwell\":\"420\""), 5000);
+
+    fx.stopConsole();
+    QVERIFY(fx.startConsole());
+    QTRY_COMPARE_WITH_TIMEOUT(fx.board->parameter(1), qint64(420), 5000);
+    QCOMPARE(fx.property("dwellValueID", "text").toString(), QString("420"));
+}
+
+void TestConsole::dotRunMovesTheValveCount()
+{
+    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), 12345, 5000);
+    const int runs = fx.board->runsStarted();
+    QVERIFY(fx.click("runButtonID"));
+    QTRY_COMPARE_WITH_TIMEOUT(fx.board->runsStarted(), runs + 1, 5000);
+    // Three pulses, counted once: from the board's report, not at the start too.
+    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), 12348, 5000);
+    QTest::qWait(500);
+    QCOMPARE(fx.property("mainWindow", "epromTotalCycles").toInt(), 12348);
+}
+
+void TestConsole::countReportsAddUpAcrossReads()
+{
+    const int before = fx.property("mainWindow", "epromTotalCycles").toInt();
+    const QByteArray record = sim::countReport(82);
+    fx.board->send(record + record + record);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), before + 246, 3000);
+    fx.board->send(record.left(7));
+    QTest::qWait(100);
+    fx.board->send(record.mid(7));
+    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), before + 328, 3000);
+}
+
+void TestConsole::piezoOverTemperatureHoldsTheValve()
+{
+    fx.board->clearLog();
+    fx.sysfs.setPiezoTemp(90);
+    QTRY_VERIFY_WITH_TIMEOUT(fx.item("faultUpdateID")->isVisible(), 5000);
+    QCOMPARE(fx.property("faultUpdateID", "text").toString(), QString("PT ERR"));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.wire().contains("x"), 3000);
+    QCOMPARE(fx.gpio(Control::Pin497Gpio), 1); // DB15 any error
+    QCOMPARE(fx.gpio(Control::Pin508Gpio), 1); // services off
+    QVERIFY(!fx.item("purgeButtonID")->isEnabled());
+
+    fx.sysfs.setPiezoTemp(25);
+    QTRY_VERIFY_WITH_TIMEOUT(!fx.item("faultUpdateID")->isVisible(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.gpio(Control::Pin497Gpio), 0, 2000);
+    QCOMPARE(fx.gpio(Control::Pin508Gpio), 0);
+}
+
+void TestConsole::stopSourcesDoNotReleaseEachOther()
+{
+    const auto activator = [this] { return fx.property("mainWindow", "estopActivator").toString(); };
+    QVERIFY(fx.click("eStopButtonID"));
+    QCOMPARE(activator(), QString("UI"));
+    QVERIFY(fx.item("resetBannerID")->isVisible());
+
+    // The DB9 input neither takes over nor releases the on-screen stop...
+    fx.sysfs.setDispenseControl(0);
+    QTest::qWait(300);
+    QCOMPARE(activator(), QString("UI"));
+    // ...but while it is still asserted, releasing the on-screen stop hands over to it.
+    QVERIFY(fx.click("resetBannerButtonID"));
+    QCOMPARE(activator(), QString("DB9"));
+    QVERIFY(fx.item("resetBannerID")->isVisible());
+    QVERIFY(fx.click("resetBannerButtonID")); // the banner cannot release a DB9 stop
+    QCOMPARE(activator(), QString("DB9"));
+    QCOMPARE(fx.gpio(Control::Pin508Gpio), 1);
+
+    fx.sysfs.setDispenseControl(1);
+    QTRY_COMPARE_WITH_TIMEOUT(activator(), QString(" "), 3000);
+    QVERIFY(!fx.item("resetBannerID")->isVisible());
+    QCOMPARE(fx.gpio(Control::Pin508Gpio), 0);
+}
+
+ZUM_TEST_GUI_MAIN(TestConsole)
+#include "tst_console.moc"
