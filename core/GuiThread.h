@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QThread>
+
+#include <functional>
 
 class QState;
 class QStateMachine;
@@ -32,8 +35,9 @@ public:
         int tuning = 0;
     };
 
-    // Intervals shortened by tests; the program keeps the defaults. Applies
-    // to objects constructed afterwards.
+    // Intervals shortened by tests, and the source of the board's addresses
+    // that tests replace; the program keeps the defaults. Applies to objects
+    // constructed afterwards.
     struct Timing {
         int reinitAfterStartMs = 7000;
         int preHeatMs = 12000;
@@ -41,6 +45,7 @@ public:
         int doNotStopMs = 6000;
         int settleMs = 20;
         int linkWatchMs = 1000;
+        QStringList (*addresses)() = nullptr; // null: the kernel's IPv4 list
     };
     // Attempts of one verified step before a full write gives up.
     static const int maxAttempts = 10;
@@ -139,6 +144,14 @@ private:
     void buildTimers();
     void restoreAfterCalibration();
     bool writeAllParameters();
+    bool exchangeMustWait(std::function<void()> later);
+    // Every serial write and wait of this object goes through these: they end
+    // a heater on-phase first, so that no wait can hold the heater on.
+    bool send(const QString &text);
+    void awaitReply();
+    void pause(int ms);
+    void endHeaterPhase();
+    void stopPacingAtCommandEnd();
     bool verifiedExchange(const QString &line, const QString &prefix, int value, bool rearmEachAttempt);
     bool echoAccepted(const QString &prefix, int sent, int echoed) const;
     static int echoValue(const QString &chunk);
@@ -163,6 +176,8 @@ private:
     QString expectedPrefix;
     int expectedValue = 0;
     QString pacedQueue;
+    bool pacedMidCommand = false; // the last paced character was not a CR
+    bool pacingHaltAtCommandEnd = false;
     QString directCommand;
 
     bool calibrationActive = false;
@@ -177,11 +192,12 @@ private:
     bool heaterPhaseOn = false;
     QTimer *ethWatchTimer = nullptr;
     int lastLinkState = -1; // -1 before the first report, then 0 or 1
+    QStringList lastAddresses; // reported with the link up
 
     ParamRecord param;
     ParamRecord lastTx;
     bool writeInProgress = false;
-    bool rewriteRequested = false;
+    bool writeScheduled = false;
     bool writeCompleted = false;
     Timing timing;
 

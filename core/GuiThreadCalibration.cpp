@@ -44,9 +44,10 @@ void GuiThread::startMainCalibration()
     sampleSum = 0;
     averagesDone = 0;
     emit stopMachine();
+    endHeaterPhase();
     boardControl.setAdcPiezoSample(samplesPerMeasurement);
-    QThread::msleep(timing.settleMs);
-    serialLink.writeData(QStringLiteral("P20:\r"));
+    pause(timing.settleMs);
+    send(QStringLiteral("P20:\r"));
     preHeatTimer->stop();
     preHeatTimer->start(timing.preHeatMs);
     doNotStopTimer->start(timing.doNotStopMs);
@@ -67,8 +68,9 @@ void GuiThread::calibPreHeating()
         emit donotStopSignal(false);
     }
 
+    endHeaterPhase(); // the measurement holds this thread
     boardControl.setAdcPiezoRun();
-    QThread::msleep(timing.settleMs);
+    pause(timing.settleMs);
     const int v = boardControl.readAdcPiezoMaxValue();
     lastMaxValue = v;
 

@@ -45,7 +45,7 @@ void GuiThread::setRunButtonStatus(bool state)
         emit runMachine();
     } else if (runMode == 1) {
         if (state) {
-            serialLink.writeData(QStringLiteral("P05:1000000\r"));
+            send(QStringLiteral("P05:1000000\r"));
             QTimer::singleShot(30, this, &GuiThread::transmitRunCommand);
             seqProfile = programValue;
         } else {
@@ -95,16 +95,16 @@ void GuiThread::stopController()
 void GuiThread::transmitRunCommand()
 {
     // The board needs the prefix and the terminator as two separate writes.
-    serialLink.writeData(QStringLiteral("P06:"));
-    QThread::msleep(20);
-    serialLink.writeData(QStringLiteral("\r"));
-    QThread::msleep(20);
+    send(QStringLiteral("P06:"));
+    pause(20);
+    send(QStringLiteral("\r"));
+    pause(20);
     qDebug().noquote() << QStringLiteral(">>>>>>>> Thread : Executing Run Command --------");
 }
 
 void GuiThread::transmitStopCommand()
 {
-    serialLink.writeData(QStringLiteral("x"));
+    send(QStringLiteral("x"));
 }
 
 void GuiThread::idleStateSlot()
@@ -112,7 +112,7 @@ void GuiThread::idleStateSlot()
     runCommandSent = false;
     emit txnPercent(0.01f);
     emit setRunInProgress(false);
-    pacingTimer->stop();
+    stopPacingAtCommandEnd();
     restartTimer->stop();
     runTimer->stop();
     qDebug().noquote() << QStringLiteral("idleStateSlot : IDLE MODE !");

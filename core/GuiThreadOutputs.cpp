@@ -1,5 +1,6 @@
 #include "GuiThread.h"
 
+#include "InterfaceAddresses.h"
 #include "Platform.h"
 #include "ProcessObjects.h"
 
@@ -9,12 +10,15 @@
 
 void GuiThread::setNozzleHeater(bool state)
 {
-    boardControl.setNozzleHeater(state);
-    heaterPhaseOn = state;
     if (state) {
-        heaterToggleTimer->start(10);
+        // Logged first: the on-phase is 10 ms, file work belongs outside it.
         serialLink.writeToLog(QStringLiteral(" GUI Thread - setNozzleHeater : Update Heater State to TRUE TRUE"));
+        boardControl.setNozzleHeater(true);
+        heaterPhaseOn = true;
+        heaterToggleTimer->start(10);
     } else {
+        boardControl.setNozzleHeater(false);
+        heaterPhaseOn = false;
         heaterToggleTimer->stop();
         serialLink.writeToLog(QStringLiteral(" GUI Thread - setNozzleHeater : Update Heater State to FALSE FALSE"));
     }
@@ -25,6 +29,17 @@ void GuiThread::togglerHeaterSlot()
     heaterPhaseOn = !heaterPhaseOn;
     boardControl.setNozzleHeater(heaterPhaseOn);
     heaterToggleTimer->start(heaterPhaseOn ? 10 : 110);
+}
+
+// Cuts an on-phase short before anything that holds this thread; the off
+// phase then runs its full length.
+void GuiThread::endHeaterPhase()
+{
+    if (!heaterPhaseOn)
+        return;
+    heaterPhaseOn = false;
+    boardControl.setNozzleHeater(false);
+    heaterToggleTimer->start(110);
 }
 
 void GuiThread::setHeaterLED(bool state)
@@ -64,14 +79,23 @@ void GuiThread::readethStatus(int dat)
         line = QTextStream(&state).readLine();
     state.close();
     const int up = line == QLatin1String("up") ? 1 : 0;
+    if (up) {
+        // DHCP gives the address a while after the link comes up: the link
+        // is reported again whenever the addresses change, so that the page
+        // re-reads them. The kernel's list costs no shell command.
+        const QStringList addresses = timing.addresses ? timing.addresses() : netaddr::systemExternalIpv4();
+        if (up == lastLinkState && addresses == lastAddresses)
+            return;
+        lastLinkState = up;
+        lastAddresses = addresses;
+        emit networkAvailable(true);
+        return;
+    }
     // Reported once at start and then only on changes.
     if (up == lastLinkState)
         return;
     lastLinkState = up;
-    if (up) {
-        emit networkAvailable(true);
-    } else {
-        emit networkAvailable(false);
-        platform::runShell("echo > /media/data/ipaddress");
-    }
+    lastAddresses.clear();
+    emit networkAvailable(false);
+    platform::runShell("echo > /media/data/ipaddress");
 }

@@ -26,26 +26,39 @@ void GuiThread::setProfileParams(int l_programValue, int l_dispenseCycles, int l
 
 void GuiThread::forceWriteToSerialPort()
 {
-    // A reply handled during one of our waits can lead the user interface to
-    // load another profile; that write is done after this one, not inside it.
-    if (writeInProgress) {
-        rewriteRequested = true;
+    // A write asked for while a reply is handled (a sequence step loads the
+    // next profile) or while another write runs is done once that returns,
+    // with the record as it is then; it is never dropped.
+    if (serialLink.isDelivering() || writeInProgress) {
+        if (!writeScheduled) {
+            writeScheduled = true;
+            QTimer::singleShot(0, this, [this] {
+                writeScheduled = false;
+                forceWriteToSerialPort();
+            });
+        }
         return;
     }
     writeInProgress = true;
-    do {
-        rewriteRequested = false;
-        writeCompleted = writeAllParameters();
-    } while (rewriteRequested && writeCompleted);
-    rewriteRequested = false;
+    writeCompleted = writeAllParameters();
     writeInProgress = false;
+}
+
+// The serial port does not hand over replies from inside its own data
+// notification, so an exchange that waits for one runs after it returns.
+bool GuiThread::exchangeMustWait(std::function<void()> later)
+{
+    if (!serialLink.isDelivering() && !writeInProgress)
+        return false;
+    QTimer::singleShot(0, this, std::move(later));
+    return true;
 }
 
 bool GuiThread::writeAllParameters()
 {
     echoExpected = false;
-    serialLink.writeData(QStringLiteral("\r"));
-    serialLink.waitForReply();
+    send(QStringLiteral("\r"));
+    awaitReply();
 
     struct Step {
         const char *prefix;
@@ -79,17 +92,21 @@ bool GuiThread::writeAllParameters()
 
 bool GuiThread::verifiedExchange(const QString &line, const QString &prefix, int value, bool rearmEachAttempt)
 {
+    bool armed = true;
     for (int attempt = 1;; ++attempt) {
-        if (rearmEachAttempt || attempt == 1) {
-            echoExpected = true;
-            expectedPrefix = prefix;
-            expectedValue = value;
-        }
-        serialLink.writeData(line);
+        // Only what arrives after this attempt's line went out can answer
+        // it: a reply delivered while the line is written belongs to no attempt.
+        echoExpected = false;
+        send(line);
+        echoExpected = rearmEachAttempt || armed;
+        expectedPrefix = prefix;
+        expectedValue = value;
         retryPending = echoExpected;
-        serialLink.waitForReply();
+        awaitReply();
         if (!retryPending)
             return true;
+        // Without re-arming, an echo once checked is not checked again.
+        armed = echoExpected;
         ++retryCount;
         qDebug().noquote() << QStringLiteral("serial retry");
         if (retryCount >= 4)
@@ -120,6 +137,8 @@ void GuiThread::reinitParamList()
 
 void GuiThread::sendTriggerMode(bool triggerModeCamera)
 {
+    if (exchangeMustWait([this, triggerModeCamera] { sendTriggerMode(triggerModeCamera); }))
+        return;
     qDebug().noquote() << QStringLiteral("GuiThread::sendTriggerMode(bool triggerModeCamera): ")
                               + (triggerModeCamera ? QStringLiteral("true") : QStringLiteral("false"));
     const int value = triggerModeCamera ? 1 : 0;
@@ -128,10 +147,12 @@ void GuiThread::sendTriggerMode(bool triggerModeCamera)
 
 void GuiThread::gtSendP26()
 {
+    if (exchangeMustWait([this] { gtSendP26(); }))
+        return;
     expectedPrefix = QStringLiteral("P26:");
     echoExpected = false;
-    serialLink.writeData(QStringLiteral("P26:\r"));
-    serialLink.waitForReply();
+    send(QStringLiteral("P26:\r"));
+    awaitReply();
 }
 
 void GuiThread::transmitData(QString comm)
@@ -139,6 +160,7 @@ void GuiThread::transmitData(QString comm)
     if (!initialised)
         return;
     pacingTimer->stop();
+    pacingHaltAtCommandEnd = false;
     pacedQueue.append(comm);
     pacingTimer->start(30);
 }
@@ -150,13 +172,48 @@ void GuiThread::transmitData_slot()
         return;
     const QString next = pacedQueue.left(1);
     pacedQueue.remove(0, 1);
-    serialLink.writeData(next);
+    send(next);
+    pacedMidCommand = next != QLatin1String("\r");
+    if (pacingHaltAtCommandEnd && !pacedMidCommand) {
+        pacingHaltAtCommandEnd = false;
+        return;
+    }
     pacingTimer->start(30);
+}
+
+// Stopping the paced queue leaves whole commands waiting, never half of one.
+void GuiThread::stopPacingAtCommandEnd()
+{
+    if (pacingTimer->isActive() && pacedMidCommand)
+        pacingHaltAtCommandEnd = true;
+    else
+        pacingTimer->stop();
 }
 
 void GuiThread::transmitAllData()
 {
-    serialLink.writeData(directCommand);
+    send(directCommand);
+}
+
+bool GuiThread::send(const QString &text)
+{
+    endHeaterPhase();
+    const bool sent = serialLink.writeData(text);
+    if (!sent && serialLink.isOpen())
+        emit gtCommsError();
+    return sent;
+}
+
+void GuiThread::awaitReply()
+{
+    endHeaterPhase();
+    serialLink.waitForReply();
+}
+
+void GuiThread::pause(int ms)
+{
+    endHeaterPhase();
+    QThread::msleep(ms);
 }
 
 void GuiThread::GotDspData(QString dspData)

@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QList>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -33,16 +34,23 @@ struct Bench {
     bool up(const GuiThread::Timing &timing = quietTiming())
     {
         board = std::make_unique<sim::SimBoard>(testroot::root());
-        if (!board->start()) {
-            qWarning() << board->errorString();
+        if (!board->start())
             return false;
-        }
         GuiThread::setTiming(timing);
         gui = std::make_unique<GuiThread>();
-        if (!serialLink.isOpen())
-            return false;
         // Let both state machines enter their initial states.
-        return QTest::qWaitFor([this] { return gui->isIdle() && !gui->isCalibrating(); }, 2000);
+        return serialLink.isOpen()
+            && QTest::qWaitFor([this] { return gui->isIdle() && !gui->isCalibrating(); }, 2000);
+    }
+
+    // The same with the board's sysfs tree, initialised as on the board.
+    bool upOnBoard()
+    {
+        sim::SimSysfs::build(testroot::root());
+        if (!up())
+            return false;
+        gui->intializeVariables(QStringLiteral("arm"));
+        return true;
     }
 
     ~Bench()
@@ -55,27 +63,35 @@ struct Bench {
     // Received bytes split after each carriage return or lone "x".
     QList<QByteArray> lines() const
     {
-        QList<QByteArray> out;
-        QByteArray cur;
+        QList<QByteArray> out{QByteArray()};
         for (char c : board->receivedBytes()) {
-            cur += c;
-            if (c == '\r' || (c == 'x' && cur.size() == 1)) {
-                out << cur;
-                cur.clear();
-            }
+            out.last() += c;
+            if (c == '\r' || (c == 'x' && out.last().size() == 1))
+                out << QByteArray();
         }
-        if (!cur.isEmpty())
-            out << cur;
+        if (out.last().isEmpty())
+            out.removeLast();
         return out;
     }
 };
 
+// The first argument of each emission, as an int.
+inline QList<int> values(const QSignalSpy &spy)
+{
+    QList<int> out;
+    for (const QList<QVariant> &args : spy)
+        out << args.at(0).toInt();
+    return out;
+}
+
+// The line reset and the parameter lines of one full write.
 inline QList<QByteArray> fullWrite(int duty, int rise, int dwell, int fall, int delay, int cycles, int mode)
 {
     QList<QByteArray> out{"\r"};
-    out << "P04:" + QByteArray::number(duty) + "\r" << "P00:" + QByteArray::number(rise) + "\r"
-        << "P01:" + QByteArray::number(dwell) + "\r" << "P02:" + QByteArray::number(fall) + "\r"
-        << "P03:" + QByteArray::number(delay) + "\r" << "P05:" + QByteArray::number(cycles) + "\r";
+    const QList<QPair<const char *, int>> steps{{"P04:", duty}, {"P00:", rise}, {"P01:", dwell},
+                                                {"P02:", fall}, {"P03:", delay}, {"P05:", cycles}};
+    for (const auto &step : steps)
+        out << step.first + QByteArray::number(step.second) + "\r";
     if (mode == 0 || mode == 1)
         out << "P12:" + QByteArray::number(mode) + "\r";
     return out;

@@ -1,9 +1,9 @@
 // Parameter transmission against the simulated board: the full write byte
-// for byte, echo checks and their bounds, the trigger-mode exchange, the
-// paced queue and the run package.
+// for byte, echo checks and their bounds, exchanges asked for while a reply
+// is handled, the trigger-mode exchange, the paced queue and the run package.
 #include "CoreFixture.h"
 
-#include <QSignalSpy>
+#include <thread>
 
 using corefixture::Bench;
 using corefixture::fullWrite;
@@ -16,193 +16,216 @@ class TestGuiThreadTransmit : public QObject
     Q_OBJECT
 
 private slots:
-    void fullWriteWaitsForEachEcho_data();
-    void fullWriteWaitsForEachEcho();
-    void startUpWriteOfZerosSucceeds();
-    void badEchoesAreRetriedWithinBounds_data();
-    void badEchoesAreRetriedWithinBounds();
-    void triggerModeExchange_data();
-    void triggerModeExchange();
-    void pacedQueueSendsOneCharacterPerTick();
-    void versionAnswerArrivesBeforeReturn();
-    void runPackageText();
+    void fullWriteWaitsForEachEcho_data()
+    {
+        QTest::addColumn<QList<int>>("profile"); // duty, rise, dwell, fall, delay, cycles, mode
+        QTest::newRow("dot mode") << QList<int>{50, 10, 100, 20, 30, 5, 0};
+        QTest::newRow("line mode") << QList<int>{99, 1, 2, 3, 4, 6, 1};
+        // The board echoes its limits: 99 for a duty of 100 or more, 100000 above it, 1 for 0.
+        QTest::newRow("duty at the limit") << QList<int>{100, 10, 100, 20, 30, 5, 0};
+        QTest::newRow("board limits") << QList<int>{150, 0, 200000, 0, 100001, 0, 0};
+        QTest::newRow("all zeros, mode not set") << QList<int>{0, 0, 0, 0, 0, 0, 2};
+    }
+
+    void fullWriteWaitsForEachEcho()
+    {
+        QFETCH(QList<int>, profile);
+        Bench bench;
+        QVERIFY(bench.up());
+        if (profile[6] == 2)
+            QTest::ignoreMessage(QtDebugMsg, "---------- No Mode Paramater Updated ----------------");
+        QSignalSpy errors(bench.gui.get(), &GuiThread::gtCommsError);
+        bench.gui->setProfileParams(3, profile[5], profile[2], profile[0], profile[1], profile[3], profile[4], 0,
+                                    profile[6], 0);
+        QVERIFY(bench.gui->lastWriteCompleted());
+        const QList<QByteArray> expected
+            = fullWrite(profile[0], profile[1], profile[2], profile[3], profile[4], profile[5], profile[6]);
+        QCOMPARE(bench.lines(), expected);
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(bench.gui->transmitted().dispenseCycles, profile[5]);
+        // Each line goes out only after the board answered the one before.
+        const QList<sim::BoardChunk> in = bench.board->received(), out = bench.board->sent();
+        for (int i = 1; i < in.size(); ++i)
+            QVERIFY(in[i].usecs >= out[i - 1].usecs);
+    }
+
+    void badEchoesAreRetriedWithinBounds_data()
+    {
+        QTest::addColumn<BoardFault>("fault");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("p04Lines");
+        QTest::addColumn<int>("commsErrors");
+        // P04 is sent 150; the board applies 99 and a wrong echo says 98.
+        QTest::newRow("three wrong echoes") << BoardFault::WrongEcho << 3 << 4 << 0;
+        QTest::newRow("four wrong echoes") << BoardFault::WrongEcho << 4 << 5 << 1;
+        QTest::newRow("always wrong") << BoardFault::WrongEcho << -1 << 10 << 7;
+        QTest::newRow("silent") << BoardFault::Silent << -1 << 10 << 7;
+    }
+
+    void badEchoesAreRetriedWithinBounds()
+    {
+        QFETCH(BoardFault, fault);
+        QFETCH(int, count);
+        QFETCH(int, p04Lines);
+        QFETCH(int, commsErrors);
+        Bench bench;
+        QVERIFY(bench.up());
+        QSignalSpy errors(bench.gui.get(), &GuiThread::gtCommsError);
+        bench.board->setFaultMode(fault, count);
+        QElapsedTimer held;
+        held.start();
+        bench.gui->setProfileParams(1, 5, 100, 150, 10, 20, 30, 0, 0, 0);
+        QVERIFY(held.elapsed() < 1500);
+        QCOMPARE(errors.count(), commsErrors);
+        const QList<QByteArray> lines = bench.lines();
+        QCOMPARE(lines.count("P04:150\r"), p04Lines);
+        // Abandoned after the tenth attempt, with nothing else sent.
+        QCOMPARE(bench.gui->lastWriteCompleted(), count > 0);
+        QCOMPARE(lines.mid(1 + p04Lines), count > 0 ? fullWrite(150, 10, 100, 20, 30, 5, 0).mid(2) : lines.mid(0, 0));
+    }
+
+    void requestsDuringAReplyRunAfterIt_data()
+    {
+        QTest::addColumn<int>("request");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::newRow("next profile") << 0 << fullWrite(60, 11, 200, 21, 31, 7, 0);
+        QTest::newRow("trigger mode") << 1 << QList<QByteArray>{"P28:1\r"};
+        QTest::newRow("version") << 2 << QList<QByteArray>{"P26:\r"};
+    }
+
+    // A count report steps the sequence; the page answers with requests at once,
+    // from inside the report's delivery.
+    void requestsDuringAReplyRunAfterIt()
+    {
+        QFETCH(int, request);
+        QFETCH(QList<QByteArray>, lines);
+        Bench bench;
+        QVERIFY(bench.up());
+        bench.gui->setRunConfig(false, 1, true, 2, 4);
+        GuiThread *gui = bench.gui.get();
+        connect(gui, &GuiThread::updateProfile, gui, [gui, request] {
+            if (request == 0)
+                gui->setProfileParams(2, 7, 200, 60, 11, 21, 31, 0, 0, 0);
+            else if (request == 1)
+                gui->sendTriggerMode(true);
+            else
+                gui->gtSendP26();
+        });
+        QSignalSpy data(gui, &GuiThread::giveDspData);
+        bench.board->send(sim::countReport(1));
+        QTRY_COMPARE(bench.lines(), lines);
+        QTest::qWait(150);
+        QCOMPARE(bench.lines(), lines); // each line once
+        // Every answer was handled, each as its own chunk.
+        QStringList chunks, sent;
+        for (const QList<QVariant> &args : data)
+            chunks << args.at(0).toString();
+        for (const sim::BoardChunk &c : bench.board->sent())
+            sent << QString::fromLatin1(c.bytes);
+        QCOMPARE(chunks, sent);
+    }
+
+    void profileLoadedDuringAbandonedWriteIsSent()
+    {
+        Bench bench;
+        QVERIFY(bench.up());
+        bench.gui->setRunConfig(false, 1, true, 2, 4);
+        GuiThread *gui = bench.gui.get();
+        connect(gui, &GuiThread::updateProfile, gui,
+                [gui] { gui->setProfileParams(2, 7, 200, 60, 11, 21, 31, 0, 0, 0); });
+        // Silent for the line reset and all ten P04 attempts; a count report
+        // arrives meanwhile and loads the next profile.
+        bench.board->setFaultMode(BoardFault::Silent, 11);
+        std::thread report([&bench] {
+            QThread::msleep(300);
+            bench.board->send(sim::countReport(1));
+        });
+        gui->setProfileParams(1, 5, 100, 50, 10, 20, 30, 0, 0, 0);
+        report.join();
+        QVERIFY(!gui->lastWriteCompleted());
+        QTRY_VERIFY(gui->lastWriteCompleted());
+        QCOMPARE(bench.lines().mid(11), fullWrite(60, 11, 200, 21, 31, 7, 0));
+    }
+
+    void triggerModeExchange_data()
+    {
+        QTest::addColumn<bool>("camera");
+        QTest::addColumn<BoardFault>("fault");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("reportWaiting"); // a count report is unread when the exchange starts
+        QTest::addColumn<int>("sends");
+        QTest::newRow("echoed at once") << true << BoardFault::None << 0 << false << 1;
+        QTest::newRow("wrong then anything") << false << BoardFault::WrongEcho << -1 << false << 2;
+        QTest::newRow("wrong echo behind a waiting report") << true << BoardFault::WrongEcho << 1 << true << 2;
+        QTest::newRow("split echo") << true << BoardFault::SplitEcho << -1 << false << 2;
+        QTest::newRow("silent") << true << BoardFault::Silent << -1 << false << 10;
+    }
+
+    void triggerModeExchange()
+    {
+        QFETCH(bool, camera);
+        QFETCH(BoardFault, fault);
+        QFETCH(int, count);
+        QFETCH(bool, reportWaiting);
+        QFETCH(int, sends);
+        Bench bench;
+        QVERIFY(bench.up());
+        bench.board->setFaultMode(fault, count);
+        if (reportWaiting) {
+            bench.board->send(sim::countReport(1));
+            QThread::msleep(100); // no event loop: it stays unread
+        }
+        bench.gui->sendTriggerMode(camera);
+        QTest::qWait(100);
+        QCOMPARE(bench.lines(), QVector<QByteArray>(sends, camera ? "P28:1\r" : "P28:0\r").toList());
+    }
+
+    void pacedQueueSendsWholeCommands()
+    {
+        Bench bench;
+        QVERIFY(bench.up());
+        bench.gui->setServiceModeInThread(true); // before initialisation: dropped
+        bench.gui->intializeVariables("x86_64");
+        bench.gui->setServiceModeInThread(true);
+        QTRY_COMPARE(bench.board->receivedBytes(), QByteArray("P16:00\r"));
+        const QList<sim::BoardChunk> chunks = bench.board->received();
+        QCOMPARE(chunks.size(), 7);
+        const qint64 span = chunks.last().msecs() - chunks.first().msecs();
+        QVERIFY2(span >= 150 && span < 500, qPrintable(QString::number(span)));
+
+        // A run ending (Idle) while a command is half sent lets it finish.
+        bench.gui->setProfileParams(1, 100, 100000, 50, 0, 0, 0, 0, 0, 0);
+        bench.gui->setRunButtonStatus(true);
+        bench.board->clearLog();
+        bench.gui->setServiceModeInThread(false);
+        QTest::qWait(70);
+        bench.gui->stopController();
+        QVERIFY(bench.gui->isIdle());
+        QTest::qWait(300);
+        QCOMPARE(bench.board->receivedBytes(), QByteArray("P16:01\r"));
+    }
+
+    void versionAndRunPackage()
+    {
+        Bench bench;
+        QVERIFY(bench.up());
+        bench.board->setVersionText("ZB1.04.07");
+        QSignalSpy data(bench.gui.get(), &GuiThread::giveDspData);
+        bench.gui->gtSendP26();
+        QCOMPARE(data.count(), 1); // answered before the call returns
+        QCOMPARE(data.at(0).at(0).toString(), QStringLiteral("P26:ZB1.04.07\r\n"));
+        QCOMPARE(bench.lines(), QList<QByteArray>{"P26:\r"});
+
+        QSignalSpy package(bench.gui.get(), &GuiThread::txnIOTPackage);
+        bench.gui->setProfileParams(7, 5, 100, 50, 10, 20, 30, 1234, 0, 3);
+        QCOMPARE(package.count(), 1);
+        QCOMPARE(package.at(0).at(0).toString(), QStringLiteral("1P.profile"));
+        QCOMPARE(package.at(0).at(1).toString(),
+                 QStringLiteral("{\"dispenseCycles\":\"5,\"dwell\":\"100,\"dutyCycle\":\"50,\"riseTime\":\"10,"
+                                "\"fallTime\":\"20,\"mode\":\"0,\"programValue\":\"1,\"delay\":\"30,"
+                                "\"cycleCount\":\"1234,\"tuning\":\"3}"));
+    }
 };
-
-void TestGuiThreadTransmit::fullWriteWaitsForEachEcho_data()
-{
-    QTest::addColumn<QList<int>>("profile"); // duty, rise, dwell, fall, delay, cycles, mode
-    QTest::newRow("dot mode") << QList<int>{50, 10, 100, 20, 30, 5, 0};
-    QTest::newRow("line mode") << QList<int>{99, 1, 2, 3, 4, 6, 1};
-    QTest::newRow("board limits") << QList<int>{150, 0, 200000, 0, 100001, 0, 0};
-    QTest::newRow("mode not set") << QList<int>{50, 10, 100, 20, 30, 5, 2};
-}
-
-void TestGuiThreadTransmit::fullWriteWaitsForEachEcho()
-{
-    QFETCH(QList<int>, profile);
-    Bench bench;
-    QVERIFY(bench.up());
-    if (profile[6] == 2)
-        QTest::ignoreMessage(QtDebugMsg, "---------- No Mode Paramater Updated ----------------");
-    QSignalSpy errors(bench.gui.get(), &GuiThread::gtCommsError);
-    bench.gui->setProfileParams(3, profile[5], profile[2], profile[0], profile[1], profile[3], profile[4],
-                                0, profile[6], 0);
-    QVERIFY(bench.gui->lastWriteCompleted());
-    const QList<QByteArray> expected
-        = fullWrite(profile[0], profile[1], profile[2], profile[3], profile[4], profile[5], profile[6]);
-    QCOMPARE(bench.lines(), expected);
-    QCOMPARE(errors.count(), 0);
-    QCOMPARE(bench.gui->transmitted().dutyCycle, profile[0]);
-    QCOMPARE(bench.gui->transmitted().dispenseCycles, profile[5]);
-
-    // Each line goes out only after the board answered the one before
-    // (the line reset with its prompt, the parameters with their echoes).
-    const QList<sim::BoardChunk> in = bench.board->received();
-    const QList<sim::BoardChunk> out = bench.board->sent();
-    QCOMPARE(in.size(), expected.size());
-    QCOMPARE(out.size(), expected.size());
-    for (int i = 1; i < in.size(); ++i)
-        QVERIFY(in[i].usecs >= out[i - 1].usecs);
-}
-
-void TestGuiThreadTransmit::startUpWriteOfZerosSucceeds()
-{
-    GuiThread::Timing timing = corefixture::quietTiming();
-    timing.reinitAfterStartMs = 300;
-    Bench bench;
-    QTest::ignoreMessage(QtDebugMsg, "---------- No Mode Paramater Updated ----------------");
-    QVERIFY(bench.up(timing));
-    QSignalSpy errors(bench.gui.get(), &GuiThread::gtCommsError);
-    // The board echoes 1 for the zeros of P00 to P05 (except P04).
-    QTRY_COMPARE(bench.lines(), fullWrite(0, 0, 0, 0, 0, 0, 2));
-    QTest::qWait(100);
-    QVERIFY(bench.gui->lastWriteCompleted());
-    QCOMPARE(errors.count(), 0);
-    QCOMPARE(bench.lines().size(), 7);
-}
-
-void TestGuiThreadTransmit::badEchoesAreRetriedWithinBounds_data()
-{
-    QTest::addColumn<BoardFault>("fault");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("p04Lines");
-    QTest::addColumn<int>("commsErrors");
-    QTest::addColumn<bool>("completed");
-    // P04 is sent 150; the board applies 99 and a wrong echo says 98.
-    QTest::newRow("one wrong echo") << BoardFault::WrongEcho << 1 << 2 << 0 << true;
-    QTest::newRow("three wrong echoes") << BoardFault::WrongEcho << 3 << 4 << 0 << true;
-    QTest::newRow("four wrong echoes") << BoardFault::WrongEcho << 4 << 5 << 1 << true;
-    QTest::newRow("always wrong") << BoardFault::WrongEcho << -1 << 10 << 7 << false;
-    QTest::newRow("silent") << BoardFault::Silent << -1 << 10 << 7 << false;
-}
-
-void TestGuiThreadTransmit::badEchoesAreRetriedWithinBounds()
-{
-    QFETCH(BoardFault, fault);
-    QFETCH(int, count);
-    QFETCH(int, p04Lines);
-    QFETCH(int, commsErrors);
-    QFETCH(bool, completed);
-    Bench bench;
-    QVERIFY(bench.up());
-    QSignalSpy errors(bench.gui.get(), &GuiThread::gtCommsError);
-    bench.board->setFaultMode(fault, count);
-    QElapsedTimer held;
-    held.start();
-    bench.gui->setProfileParams(1, 5, 100, 150, 10, 20, 30, 0, 0, 0);
-    QVERIFY(held.elapsed() < 1500);
-    QCOMPARE(bench.gui->lastWriteCompleted(), completed);
-    QCOMPARE(errors.count(), commsErrors);
-    const QList<QByteArray> lines = bench.lines();
-    QCOMPARE(lines.count("P04:150\r"), p04Lines);
-    if (completed) {
-        QCOMPARE(lines.mid(1 + p04Lines), fullWrite(150, 10, 100, 20, 30, 5, 0).mid(2));
-        return;
-    }
-    // Abandoned after the tenth attempt: nothing else went out, and the next
-    // write starts over at the line reset.
-    QCOMPARE(lines.size(), 1 + p04Lines);
-    QVERIFY(testroot::readFile("/media/data/myLog.txt").contains("serial exchange abandoned"));
-    bench.board->setFaultMode(BoardFault::None);
-    bench.board->clearLog();
-    bench.gui->forceWriteToSerialPort();
-    QVERIFY(bench.gui->lastWriteCompleted());
-    QCOMPARE(bench.lines(), fullWrite(150, 10, 100, 20, 30, 5, 0));
-}
-
-void TestGuiThreadTransmit::triggerModeExchange_data()
-{
-    QTest::addColumn<bool>("camera");
-    QTest::addColumn<BoardFault>("fault");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("sends");
-    QTest::newRow("echoed at once") << true << BoardFault::None << 0 << 1;
-    QTest::newRow("wrong then anything") << false << BoardFault::WrongEcho << -1 << 2;
-    QTest::newRow("split echo") << true << BoardFault::SplitEcho << -1 << 2;
-    QTest::newRow("silent") << true << BoardFault::Silent << -1 << 10;
-}
-
-void TestGuiThreadTransmit::triggerModeExchange()
-{
-    QFETCH(bool, camera);
-    QFETCH(BoardFault, fault);
-    QFETCH(int, count);
-    QFETCH(int, sends);
-    Bench bench;
-    QVERIFY(bench.up());
-    bench.board->setFaultMode(fault, count);
-    bench.gui->sendTriggerMode(camera);
-    const QByteArray line = camera ? "P28:1\r" : "P28:0\r";
-    QTest::qWait(100);
-    QCOMPARE(bench.lines(), QList<QByteArray>() << QVector<QByteArray>(sends, line).toList());
-}
-
-void TestGuiThreadTransmit::pacedQueueSendsOneCharacterPerTick()
-{
-    Bench bench;
-    QVERIFY(bench.up());
-    bench.gui->setServiceModeInThread(true); // before initialisation: dropped
-    QTest::qWait(150);
-    QCOMPARE(bench.board->receivedBytes(), QByteArray());
-
-    bench.gui->intializeVariables("x86_64");
-    bench.gui->setServiceModeInThread(true);
-    QTRY_COMPARE(bench.board->receivedBytes(), QByteArray("P16:00\r"));
-    const QList<sim::BoardChunk> chunks = bench.board->received();
-    QCOMPARE(chunks.size(), 7);
-    for (int i = 1; i < chunks.size(); ++i) {
-        const qint64 gap = chunks[i].msecs() - chunks[i - 1].msecs();
-        QVERIFY2(gap >= 10 && gap < 150, qPrintable(QString::number(gap)));
-    }
-    const qint64 span = chunks.last().msecs() - chunks.first().msecs();
-    QVERIFY2(span >= 150 && span < 500, qPrintable(QString::number(span)));
-}
-
-void TestGuiThreadTransmit::versionAnswerArrivesBeforeReturn()
-{
-    Bench bench;
-    QVERIFY(bench.up());
-    bench.board->setVersionText("ZB1.04.07");
-    QSignalSpy data(bench.gui.get(), &GuiThread::giveDspData);
-    bench.gui->gtSendP26();
-    QCOMPARE(data.count(), 1);
-    QCOMPARE(data.at(0).at(0).toString(), QStringLiteral("P26:ZB1.04.07\r\n"));
-    QCOMPARE(bench.lines(), QList<QByteArray>{"P26:\r"});
-}
-
-void TestGuiThreadTransmit::runPackageText()
-{
-    Bench bench;
-    QVERIFY(bench.up());
-    QSignalSpy package(bench.gui.get(), &GuiThread::txnIOTPackage);
-    bench.gui->setProfileParams(7, 5, 100, 50, 10, 20, 30, 1234, 0, 3);
-    QCOMPARE(package.count(), 1);
-    QCOMPARE(package.at(0).at(0).toString(), QStringLiteral("1P.profile"));
-    QCOMPARE(package.at(0).at(1).toString(),
-             QStringLiteral("{\"dispenseCycles\":\"5,\"dwell\":\"100,\"dutyCycle\":\"50,\"riseTime\":\"10,"
-                            "\"fallTime\":\"20,\"mode\":\"0,\"programValue\":\"1,\"delay\":\"30,"
-                            "\"cycleCount\":\"1234,\"tuning\":\"3}"));
-}
 
 ZUM_TEST_MAIN(TestGuiThreadTransmit)
 #include "tst_guithread_transmit.moc"
