@@ -31,6 +31,11 @@ trap 'exit 0' INT TERM
 "$build/sim/zumsim" --root "$root" >"$logs/zumsim.log" 2>&1 &
 pids="$pids $!"
 sleep 1
+# The console reports to the simulated server on this machine.
+port=$(cat "$root/sim/server.port" 2>/dev/null || echo 4900)
+mkdir -p "$root/media/data"
+printf '{"trigOutForCamera":true,"repeatEnabled":false,"repeatDelay":100,"RemoteServerIP":"127.0.0.1","RemoteServerPort":"%s"}' \
+    "$port" >"$root/media/data/JetValveSettings.dat"
 
 if [ -z "${DISPLAY:-}" ]; then
     display=:$((90 + $$ % 100))

@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
         return 1;
     fx->sysfs.setNozzleTemp(44);
     fx->sysfs.setPiezoTemp(48);
-    QTest::qWait(1500);
+    QTest::qWait(2500); // past the start-up wait banner
     shoot("operating-screen");
 
     fx->board->setRunLengthOverride(20000);
