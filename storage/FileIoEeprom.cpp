@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -240,7 +241,7 @@ QString FileIo::jetValveReadEPROM()
     QString result;
     EpromRecord record;
     bool crcGood = false;
-    int mirrorCheck = 1; // not asked yet; then 0 when an intact mirror exists
+    std::optional<bool> mirrorIntact; // asked at the first damaged record
     for (int attempt = 0; attempt < readAttempts; ++attempt) {
         result.clear();
         unsigned char bytes[EpromRecord::size];
@@ -267,9 +268,12 @@ QString FileIo::jetValveReadEPROM()
             // A damaged record is restored from the valve's intact mirror
             // after the last attempt; only a valve without one can be an old
             // chip in the text format.
-            if (mirrorCheck == 1)
-                mirrorCheck = deviceNameOf(listing).isEmpty() ? -3 : epromFromFilesys(0, nullptr, nullptr, nullptr);
-            if (mirrorCheck != 0) {
+            if (!mirrorIntact) {
+                const int checkIntegrity = 0;
+                mirrorIntact = !deviceNameOf(listing).isEmpty()
+                               && epromFromFilesys(checkIntegrity, nullptr, nullptr, nullptr) == 0;
+            }
+            if (!*mirrorIntact) {
                 logLine(QStringLiteral("Crc incorrect, calling checkForLegacyEeprom()"));
                 checkForLegacyEeprom();
             }
