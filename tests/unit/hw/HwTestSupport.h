@@ -19,9 +19,7 @@ public:
     }
     ~MessageLog() { qInstallMessageHandler(previous); }
 
-    QStringList all() const { return lines(); }
     QStringList matching(const QString &prefix) const { return lines().filter(QRegExp(QLatin1Char('^') + QRegExp::escape(prefix))); }
-    void clear() { lines().clear(); }
 
 private:
     static QStringList &lines()

@@ -1,6 +1,5 @@
 #include "HwTestSupport.h"
 
-#include "Globals.h"
 #include "InputThread.h"
 
 #include <array>
@@ -174,46 +173,33 @@ private slots:
     }
 
     // Runs on its own thread, delivers values queued, stops on request and
-    // runs again after a restart, keeping the latched request.
+    // runs again after a restart, keeping the latched request. Destroying it
+    // while its loop runs must end the loop, not the process.
     void threadLifecycle()
     {
         int values = 0;
         QStringList shutdowns;
-        // The receiver lives on the test thread, so deliveries are queued as for
-        // the facade; it goes before the counters, taking pending deliveries along.
-        QObject receiver;
-        InputThread thread;
-        connect(&thread, &InputThread::inputValues, &receiver, [&] { ++values; });
-        connect(&thread, &InputThread::callForShutDown, &receiver,
-                [&](const QString &who, bool state) { shutdowns << QString("%1 %2").arg(who).arg(state); });
-        fs.setNozzleTemp(2);
-        thread.start(QThread::HighestPriority);
-        thread.setNozzleControl(true);
-        QTRY_COMPARE_WITH_TIMEOUT(shutdowns, QStringList({"NOZZLE_TEMP 1"}), 5000);
-        thread.clearShutdownRequestor();
-        QTRY_COMPARE_WITH_TIMEOUT(shutdowns.size(), 2, 5000);
-        thread.stopInputThread();
-        QVERIFY(thread.wait(5000));
-        QVERIFY(!thread.isRunningFlag());
-
-        QCoreApplication::processEvents();
-        const int before = values;
-        thread.start();
-        QTRY_VERIFY_WITH_TIMEOUT(values > before + 1, 5000);
-        QCOMPARE(thread.shutdownRequestor(), 5);
-        thread.stopInputThread();
-        QVERIFY(thread.wait(5000));
-    }
-
-    // Destroying the object while its loop still runs must end the loop, not the process.
-    void destroyWhileRunning()
-    {
-        int values = 0;
+        // Lives on the test thread, so deliveries are queued as for the
+        // facade; it goes before the counters, taking pending deliveries along.
         QObject receiver;
         auto thread = std::make_unique<InputThread>();
         connect(thread.get(), &InputThread::inputValues, &receiver, [&] { ++values; });
+        connect(thread.get(), &InputThread::callForShutDown, &receiver,
+                [&](const QString &who, bool state) { shutdowns << QString("%1 %2").arg(who).arg(state); });
+        fs.setNozzleTemp(2);
+        thread->start(QThread::HighestPriority);
+        thread->setNozzleControl(true);
+        QTRY_COMPARE_WITH_TIMEOUT(shutdowns, QStringList({"NOZZLE_TEMP 1"}), 5000);
+        thread->clearShutdownRequestor();
+        QTRY_COMPARE_WITH_TIMEOUT(shutdowns.size(), 2, 5000);
+        thread->stopInputThread();
+        QVERIFY(thread->wait(5000));
+        QVERIFY(!thread->isRunningFlag());
+        QCoreApplication::processEvents();
+        const int before = values;
         thread->start();
-        QTRY_VERIFY_WITH_TIMEOUT(values >= 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(values > before + 1, 5000);
+        QCOMPARE(thread->shutdownRequestor(), 5);
         thread.reset();
     }
 };

@@ -22,10 +22,7 @@ void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
     logged.append(text);
 }
 
-const QByteArray storedProfile =
-    "{\"programValue\":7,\"dispenseCycles\":\"1\",\"dwell\":\"250\",\"dutyCycle\":\"80\",\"riseTime\":\"80\","
-    "\"fallTime\":\"80\",\"delay\":\"1000\",\"cycleCount\":\"0\",\"mode\":0,\"nozTemp\":\"30\","
-    "\"nozTempState\":false,\"tuning\":\"0\"}";
+const QByteArray storedProfile = "{\"programValue\":7,\"dwell\":\"250\",\"mode\":0,\"nozTempState\":false}";
 
 // Every file under the simulated root with a hash of its content.
 QMap<QString, QByteArray> snapshot()

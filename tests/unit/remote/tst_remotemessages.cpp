@@ -1,5 +1,5 @@
-// The report texts, the profile numbers the link accepts, and EEPROM
-// answers for records a fake chip cannot give.
+// The report texts, EEPROM answers for records a fake chip cannot give,
+// and the profile numbers the link accepts.
 #include "RemoteMessages.h"
 #include "TestRoot.h"
 
@@ -29,6 +29,9 @@ private slots:
                                                 << "#ERR#00:11:22:33:44:55#" + code + "#2#PT ERR#ERR#\n";
             QTest::newRow("error clear" + tag) << errorClear(mac, code) << "#ERR#00:11:22:33:44:55#" + code + "#9#0#ERR#\n";
         }
+        // EEPROM records too short for both fields leave the missing value empty.
+        QTest::newRow("repaired record with more fields") << QString(eepromAnswer("0#1#301#X")) << "\nCC: 0 | CF : 1\r\n";
+        QTest::newRow("one field") << QString(eepromAnswer("12345")) << "\nCC: 12345 | CF : \r\n";
     }
 
     void reports()
@@ -59,22 +62,6 @@ private slots:
         QFETCH(QString, field);
         QFETCH(int, number);
         QCOMPARE(profileNumber(field), number);
-    }
-
-    // Records too short for both fields leave the missing value empty.
-    void eepromAnswers_data()
-    {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("repaired record with more fields") << "0#1#301#X" << QByteArray("\nCC: 0 | CF : 1\r\n");
-        QTest::newRow("one field") << "12345" << QByteArray("\nCC: 12345 | CF : \r\n");
-    }
-
-    void eepromAnswers()
-    {
-        QFETCH(QString, record);
-        QFETCH(QByteArray, answer);
-        QCOMPARE(eepromAnswer(record), answer);
     }
 };
 

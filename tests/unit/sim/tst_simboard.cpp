@@ -1,5 +1,5 @@
 // The simulated driver board, driven through its terminal like the console
-// drives it: bytes in, replies out, with the board's limits, runs and faults.
+// drives it: bytes in, replies out, with the board's limits and faults.
 #include "SimBoard.h"
 #include "TestRoot.h"
 
@@ -58,7 +58,6 @@ public:
         return chunks;
     }
     QByteArray readUntil(const QByteArray &needle, int msecs = 2000) const { return readChunks(msecs, needle).join(); }
-    QByteArray readFor(int msecs) const { return readChunks(msecs).join(); }
 
 private:
     int fd;
@@ -80,7 +79,7 @@ private slots:
     }
     void cleanup() { board.reset(); }
 
-    void echoesAppliedValues_data()
+    void answers_data()
     {
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<bool>("paced"); // one character at a time, as the console's paced queue sends
@@ -93,15 +92,22 @@ private slots:
         QTest::newRow("paced, leading zero") << QByteArray("P16:00\r") << true << QByteArray("P16:0\r\n");
         // Lines the board does not know get no answer.
         QTest::newRow("after unknown lines") << QByteArray("hello\rP99:\rP28:1\r") << false << QByteArray("P28:1\r\n");
+        // A line reset gets an empty line, so the console's wait after it ends at once.
+        QTest::newRow("line reset") << QByteArray("\r") << false << QByteArray("\r\n");
+        QTest::newRow("version") << QByteArray("P26:\r") << false << QByteArray("P26:AB1.02.03\r\n");
+        QTest::newRow("count") << QByteArray("P21:\r") << false << QByteArray("P17:        82\r\n");
     }
 
-    void echoesAppliedValues()
+    // Parameters are echoed with the board's limits applied, and kept.
+    void answers()
     {
         QFETCH(QByteArray, command);
         QFETCH(bool, paced);
         QFETCH(QByteArray, echo);
         Console console(board->linkPath());
         QVERIFY(console.isOpen());
+        board->setVersionText("AB1.02.03");
+        board->setCycleCount(82);
         if (paced) {
             for (const char c : command) {
                 console.write(QByteArray(1, c));
@@ -111,56 +117,8 @@ private slots:
             console.write(command);
         }
         QCOMPARE(console.readUntil("\n"), echo);
-        QCOMPARE(board->parameter(echo.mid(1, 2).toInt()), echo.mid(4, echo.size() - 6).toLongLong());
-    }
-
-    void answersRequests()
-    {
-        Console console(board->linkPath());
-        // A line reset gets an empty line, so the console's wait after it ends at once.
-        console.write("\r");
-        QCOMPARE(console.readUntil("\n"), QByteArray("\r\n"));
-        board->setVersionText("AB1.02.03");
-        console.write("P26:\r");
-        QCOMPARE(console.readUntil("\n"), QByteArray("P26:AB1.02.03\r\n"));
-        board->setCycleCount(82);
-        console.write("P21:\r");
-        QCOMPARE(console.readUntil("\n"), QByteArray("P17:        82\r\n"));
-        QCOMPARE(sim::countReport(99999999999), QByteArray("P17:9999999999\r\n"));
-    }
-
-    void continuousRunReportsUntilStopped_data()
-    {
-        QTest::addColumn<QByteArray>("stop");
-        QTest::newRow("stop command") << QByteArray("x");
-        QTest::newRow("new cycle count") << QByteArray("P05:10\r");
-    }
-
-    void continuousRunReportsUntilStopped()
-    {
-        QFETCH(QByteArray, stop);
-        Console console(board->linkPath());
-        board->setReportInterval(60);
-        console.write("P01:1000\rP12:1\rP05:1000000\r");
-        console.readUntil("P05:100000\r\n");
-        console.write("P06:\r");
-        const QByteArray during = console.readFor(280);
-        const QList<QByteArray> reports = during.split('\n');
-        QVERIFY2(during.count("P17:") >= 3, during.constData());
-        qint64 sum = 0;
-        for (const QByteArray &r : reports)
-            sum += r.mid(4, 10).trimmed().toLongLong();
-        console.write(stop);
-        const QByteArray last = console.readUntil("\n");
-        QVERIFY2(last.startsWith("P17:"), last.constData());
-        sum += last.mid(4, 10).trimmed().toLongLong();
-        QTRY_VERIFY(!board->isDispensing());
-        // Roughly 1003 us per cycle over about 300 ms, and no cycle lost or
-        // counted twice between the reports and the total.
-        QVERIFY2(sum > 200 && sum < 600, QByteArray::number(sum).constData());
-        QCOMPARE(board->cycleCount(), sum);
-        const QByteArray after = console.readFor(200);
-        QVERIFY2(!after.contains("P17"), after.constData());
+        if (echo.startsWith('P') && !echo.startsWith("P17") && !echo.startsWith("P26"))
+            QCOMPARE(board->parameter(echo.mid(1, 2).toInt()), echo.mid(4, echo.size() - 6).toLongLong());
     }
 
     void faults_data()
@@ -212,17 +170,10 @@ private slots:
         }(), 2000);
         second.write("P04:20\r");
         QCOMPARE(second.readUntil("\n"), QByteArray("P04:20\r\n"));
-
         const QString link = board->linkPath();
-        QVERIFY(QFileInfo(link).isSymLink());
         board->stop();
         QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
-        QVERIFY(board->start());
-        Console third(board->linkPath());
-        third.write("P04:30\r");
-        QCOMPARE(third.readUntil("\n"), QByteArray("P04:30\r\n"));
     }
-
 };
 
 ZUM_TEST_MAIN(TestSimBoard)
