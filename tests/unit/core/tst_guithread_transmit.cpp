@@ -51,53 +51,78 @@ private slots:
 
     void badEchoesAreRetriedWithinBounds_data()
     {
+        QTest::addColumn<bool>("trigger");       // the trigger-mode exchange, else a full write
         QTest::addColumn<BoardFault>("fault");
         QTest::addColumn<int>("count");
-        QTest::addColumn<int>("p04Lines");
+        QTest::addColumn<bool>("reportWaiting"); // a count report is unread when the exchange starts
+        QTest::addColumn<int>("sends");          // of the first verified line
         QTest::addColumn<int>("commsErrors");
         // P04 is sent 150; the board applies 99 and a wrong echo says 98.
-        QTest::newRow("three wrong echoes") << BoardFault::WrongEcho << 3 << 4 << 0;
-        QTest::newRow("four wrong echoes") << BoardFault::WrongEcho << 4 << 5 << 1;
-        QTest::newRow("always wrong") << BoardFault::WrongEcho << -1 << 10 << 7;
-        QTest::newRow("silent") << BoardFault::Silent << -1 << 10 << 7;
+        QTest::newRow("three wrong echoes") << false << BoardFault::WrongEcho << 3 << false << 4 << 0;
+        QTest::newRow("four wrong echoes") << false << BoardFault::WrongEcho << 4 << false << 5 << 1;
+        QTest::newRow("always wrong") << false << BoardFault::WrongEcho << -1 << false << 10 << 7;
+        QTest::newRow("silent") << false << BoardFault::Silent << -1 << false << 10 << 7;
+        QTest::newRow("trigger echoed") << true << BoardFault::None << 0 << false << 1 << 0;
+        // Without re-arming, the attempt after a checked wrong echo passes whatever comes.
+        QTest::newRow("trigger wrong then anything") << true << BoardFault::WrongEcho << -1 << false << 2 << 0;
+        QTest::newRow("trigger wrong behind a waiting report") << true << BoardFault::WrongEcho << 1 << true << 2 << 0;
+        QTest::newRow("trigger split echo") << true << BoardFault::SplitEcho << -1 << false << 2 << 0;
+        QTest::newRow("trigger silent") << true << BoardFault::Silent << -1 << false << 10 << 7;
     }
 
     void badEchoesAreRetriedWithinBounds()
     {
+        QFETCH(bool, trigger);
         QFETCH(BoardFault, fault);
         QFETCH(int, count);
-        QFETCH(int, p04Lines);
+        QFETCH(bool, reportWaiting);
+        QFETCH(int, sends);
         QFETCH(int, commsErrors);
         Bench bench;
         QVERIFY(bench.up());
         QSignalSpy errors(bench.gui.get(), &GuiThread::gtCommsError);
         bench.board->setFaultMode(fault, count);
+        if (reportWaiting) {
+            bench.board->send(sim::countReport(1));
+            QThread::msleep(100); // no event loop: it stays unread
+        }
         QElapsedTimer held;
         held.start();
-        bench.gui->setProfileParams(1, 5, 100, 150, 10, 20, 30, 0, 0, 0);
+        if (trigger)
+            bench.gui->sendTriggerMode(true);
+        else
+            bench.gui->setProfileParams(1, 5, 100, 150, 10, 20, 30, 0, 0, 0);
         QVERIFY(held.elapsed() < 1500);
+        QTest::qWait(100);
         QCOMPARE(errors.count(), commsErrors);
         const QList<QByteArray> lines = bench.lines();
-        QCOMPARE(lines.count("P04:150\r"), p04Lines);
-        // Abandoned after the tenth attempt, with nothing else sent.
-        QCOMPARE(bench.gui->lastWriteCompleted(), count > 0);
-        QCOMPARE(lines.mid(1 + p04Lines), count > 0 ? fullWrite(150, 10, 100, 20, 30, 5, 0).mid(2) : lines.mid(0, 0));
+        QCOMPARE(lines.count(trigger ? "P28:1\r" : "P04:150\r"), sends);
+        // A failed write is abandoned after the tenth attempt, with nothing else sent.
+        const QList<QByteArray> all = fullWrite(150, 10, 100, 20, 30, 5, 0);
+        const bool done = trigger || count > 0;
+        QCOMPARE(lines.size(), trigger ? sends : done ? all.size() + sends - 1 : 1 + sends);
+        if (!trigger)
+            QCOMPARE(bench.gui->lastWriteCompleted(), done);
     }
 
     void requestsDuringAReplyRunAfterIt_data()
     {
         QTest::addColumn<int>("request");
+        QTest::addColumn<bool>("duringFailedWrite"); // the report comes while a write to a silent board fails
         QTest::addColumn<QList<QByteArray>>("lines");
-        QTest::newRow("next profile") << 0 << fullWrite(60, 11, 200, 21, 31, 7, 0);
-        QTest::newRow("trigger mode") << 1 << QList<QByteArray>{"P28:1\r"};
-        QTest::newRow("version") << 2 << QList<QByteArray>{"P26:\r"};
+        const QList<QByteArray> next = fullWrite(60, 11, 200, 21, 31, 7, 0);
+        QTest::newRow("next profile") << 0 << false << next;
+        QTest::newRow("trigger mode") << 1 << false << QList<QByteArray>{"P28:1\r"};
+        QTest::newRow("version") << 2 << false << QList<QByteArray>{"P26:\r"};
+        QTest::newRow("next profile, write abandoned") << 0 << true << next;
     }
 
-    // A count report steps the sequence; the page answers with requests at once,
-    // from inside the report's delivery.
+    // A count report steps the sequence; the page answers with requests at
+    // once, from inside the report's delivery.
     void requestsDuringAReplyRunAfterIt()
     {
         QFETCH(int, request);
+        QFETCH(bool, duringFailedWrite);
         QFETCH(QList<QByteArray>, lines);
         Bench bench;
         QVERIFY(bench.up());
@@ -112,10 +137,22 @@ private slots:
                 gui->gtSendP26();
         });
         QSignalSpy data(gui, &GuiThread::giveDspData);
-        bench.board->send(sim::countReport(1));
-        QTRY_COMPARE(bench.lines(), lines);
+        const int failedLines = duringFailedWrite ? 11 : 0; // the line reset and ten P04
+        if (duringFailedWrite) {
+            bench.board->setFaultMode(BoardFault::Silent, failedLines);
+            std::thread report([&bench] {
+                QThread::msleep(300);
+                bench.board->send(sim::countReport(1));
+            });
+            gui->setProfileParams(1, 5, 100, 50, 10, 20, 30, 0, 0, 0);
+            report.join();
+            QVERIFY(!gui->lastWriteCompleted());
+        } else {
+            bench.board->send(sim::countReport(1));
+        }
+        QTRY_COMPARE(bench.lines().mid(failedLines), lines);
         QTest::qWait(150);
-        QCOMPARE(bench.lines(), lines); // each line once
+        QCOMPARE(bench.lines().mid(failedLines), lines); // each line once
         // Every answer was handled, each as its own chunk.
         QStringList chunks, sent;
         for (const QList<QVariant> &args : data)
@@ -123,61 +160,6 @@ private slots:
         for (const sim::BoardChunk &c : bench.board->sent())
             sent << QString::fromLatin1(c.bytes);
         QCOMPARE(chunks, sent);
-    }
-
-    void profileLoadedDuringAbandonedWriteIsSent()
-    {
-        Bench bench;
-        QVERIFY(bench.up());
-        bench.gui->setRunConfig(false, 1, true, 2, 4);
-        GuiThread *gui = bench.gui.get();
-        connect(gui, &GuiThread::updateProfile, gui,
-                [gui] { gui->setProfileParams(2, 7, 200, 60, 11, 21, 31, 0, 0, 0); });
-        // Silent for the line reset and all ten P04 attempts; a count report
-        // arrives meanwhile and loads the next profile.
-        bench.board->setFaultMode(BoardFault::Silent, 11);
-        std::thread report([&bench] {
-            QThread::msleep(300);
-            bench.board->send(sim::countReport(1));
-        });
-        gui->setProfileParams(1, 5, 100, 50, 10, 20, 30, 0, 0, 0);
-        report.join();
-        QVERIFY(!gui->lastWriteCompleted());
-        QTRY_VERIFY(gui->lastWriteCompleted());
-        QCOMPARE(bench.lines().mid(11), fullWrite(60, 11, 200, 21, 31, 7, 0));
-    }
-
-    void triggerModeExchange_data()
-    {
-        QTest::addColumn<bool>("camera");
-        QTest::addColumn<BoardFault>("fault");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<bool>("reportWaiting"); // a count report is unread when the exchange starts
-        QTest::addColumn<int>("sends");
-        QTest::newRow("echoed at once") << true << BoardFault::None << 0 << false << 1;
-        QTest::newRow("wrong then anything") << false << BoardFault::WrongEcho << -1 << false << 2;
-        QTest::newRow("wrong echo behind a waiting report") << true << BoardFault::WrongEcho << 1 << true << 2;
-        QTest::newRow("split echo") << true << BoardFault::SplitEcho << -1 << false << 2;
-        QTest::newRow("silent") << true << BoardFault::Silent << -1 << false << 10;
-    }
-
-    void triggerModeExchange()
-    {
-        QFETCH(bool, camera);
-        QFETCH(BoardFault, fault);
-        QFETCH(int, count);
-        QFETCH(bool, reportWaiting);
-        QFETCH(int, sends);
-        Bench bench;
-        QVERIFY(bench.up());
-        bench.board->setFaultMode(fault, count);
-        if (reportWaiting) {
-            bench.board->send(sim::countReport(1));
-            QThread::msleep(100); // no event loop: it stays unread
-        }
-        bench.gui->sendTriggerMode(camera);
-        QTest::qWait(100);
-        QCOMPARE(bench.lines(), QVector<QByteArray>(sends, camera ? "P28:1\r" : "P28:0\r").toList());
     }
 
     void pacedQueueSendsWholeCommands()
