@@ -68,6 +68,7 @@ private slots:
         QTest::newRow("identification with more text")
             << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATIONZUM_IOT_REQ") << identified;
         QTest::newRow("stored profile") << QByteArray("@7") << storedProfile;
+        QTest::newRow("leading zero") << QByteArray("@07") << storedProfile;
         QTest::newRow("stored profile, field ends at @") << QByteArray("@7@x") << storedProfile;
         QTest::newRow("read stops at NUL") << QByteArray("@7\0@8", 5) << storedProfile;
         QTest::newRow("missing profile") << QByteArray("@9") << QByteArray("NO_STORED_PROFILE_FOUND");
@@ -94,6 +95,8 @@ private slots:
         QTest::newRow("read traversal") << QByteArray("@../../etc/shadow") << none;
         QTest::newRow("read traversal to a profile") << QByteArray("@../data/7") << none;
         QTest::newRow("read 51") << QByteArray("@51") << none;
+        for (const char *n : {"-1", "+7", "99999999999999999999", "\xd9\xa7" /* arabic-indic 7 */})
+            QTest::newRow(qPrintable(QString("read ") + n)) << QByteArray("@") + n << none;
         QTest::newRow("write traversal") << QByteArray("#../../etc/passwd#{}") << failed;
         QTest::newRow("write 0") << QByteArray("#0#{\"programValue\":1}") << failed;
         QTest::newRow("write without text") << QByteArray("#3") << failed;

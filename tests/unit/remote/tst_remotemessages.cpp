@@ -1,5 +1,4 @@
-// The report texts, EEPROM answers for records a fake chip cannot give,
-// and the profile numbers the link accepts.
+// The report texts, and EEPROM answers for records a fake chip cannot give.
 #include "RemoteMessages.h"
 #include "TestRoot.h"
 
@@ -39,29 +38,6 @@ private slots:
         QFETCH(QString, report);
         QFETCH(QString, expected);
         QCOMPARE(report, expected);
-    }
-
-    // Only these numbers ever become part of a file name.
-    void profileNumbers_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<int>("number");
-        QTest::newRow("1") << "1" << 1;
-        QTest::newRow("50") << "50" << 50;
-        QTest::newRow("leading zero") << "07" << 7;
-        QTest::newRow("0") << "0" << 0;
-        QTest::newRow("51") << "51" << 0;
-        QTest::newRow("negative") << "-1" << 0;
-        QTest::newRow("trailing text") << "7a" << 0;
-        QTest::newRow("huge") << "99999999999999999999" << 0;
-        QTest::newRow("arabic-indic digit") << QString(QChar(0x0667)) << 0;
-    }
-
-    void profileNumbers()
-    {
-        QFETCH(QString, field);
-        QFETCH(int, number);
-        QCOMPARE(profileNumber(field), number);
     }
 };
 

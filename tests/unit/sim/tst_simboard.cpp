@@ -1,5 +1,5 @@
 // The simulated driver board, driven through its terminal like the console
-// drives it: bytes in, replies out, with the board's limits and faults.
+// drives it: bytes in, replies out, with the board's limits.
 #include "SimBoard.h"
 #include "TestRoot.h"
 
@@ -11,7 +11,6 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-using sim::BoardFault;
 using sim::SimBoard;
 
 namespace {
@@ -119,37 +118,6 @@ private slots:
         QCOMPARE(console.readUntil("\n"), echo);
         if (echo.startsWith('P') && !echo.startsWith("P17") && !echo.startsWith("P26"))
             QCOMPARE(board->parameter(echo.mid(1, 2).toInt()), echo.mid(4, echo.size() - 6).toLongLong());
-    }
-
-    void faults_data()
-    {
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<QList<QByteArray>>("chunks");
-        QTest::newRow("silent echo") << int(BoardFault::Silent) << -1 << QByteArray("P04:50\r") << QList<QByteArray>();
-        QTest::newRow("wrong limited") << int(BoardFault::WrongEcho) << -1 << QByteArray("P04:150\r")
-                                       << QList<QByteArray> {"P04:98\r\n"};
-        QTest::newRow("wrong spares version") << int(BoardFault::WrongEcho) << -1 << QByteArray("P26:\r")
-                                              << QList<QByteArray> {"P26:ZB1.04.07\r\n"};
-        QTest::newRow("split") << int(BoardFault::SplitEcho) << -1 << QByteArray("P28:1\r")
-                               << QList<QByteArray> {"P2", "8:1\r\n"};
-        QTest::newRow("wrong once") << int(BoardFault::WrongEcho) << 1 << QByteArray("P28:0\r")
-                                    << QList<QByteArray> {"P28:1\r\n"};
-    }
-
-    void faults()
-    {
-        QFETCH(int, fault);
-        QFETCH(int, count);
-        QFETCH(QByteArray, command);
-        QFETCH(QList<QByteArray>, chunks);
-        Console console(board->linkPath());
-        board->setFaultMode(BoardFault(fault), count);
-        console.write(command);
-        QCOMPARE(console.readChunks(300), chunks);
-        QCOMPARE(board->received().last().bytes, command); // recorded even when silent
-        QCOMPARE(board->faultMode(), count < 0 ? BoardFault(fault) : BoardFault::None);
     }
 
     void survivesConsoleReopen()
