@@ -1,7 +1,11 @@
 // zumsim: stands in for everything outside the console during the demo.
 // Builds a simulated board root, starts the simulated pieces and runs until
-// interrupted.
+// interrupted, taking commands on standard input and on <root>/sim/control.sock.
+// With --send it is the client instead: it hands commands to the simulator
+// running on that root and prints the answers.
+#include "ControlChannel.h"
 #include "SimBoard.h"
+#include "SimControl.h"
 #include "SimOneWire.h"
 #include "SimRemoteServer.h"
 #include "SimNet.h"
@@ -45,6 +49,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption serverPortOption("server-port", "Port of the simulated remote server on 127.0.0.1 (default: a free one)",
                                               "port", "0");
     parser.addOption(serverPortOption);
+    const QCommandLineOption sendOption("send",
+                                        "Send a command to the simulator already running on --root, print its answer "
+                                        "and exit (repeatable; --send help lists the commands)",
+                                        "command");
+    parser.addOption(sendOption);
+    const QCommandLineOption noStdinOption("no-stdin", "Take no commands on standard input");
+    parser.addOption(noStdinOption);
     parser.process(app);
 
     const QString root = QDir(parser.value(rootOption)).absolutePath();
@@ -52,6 +63,8 @@ int main(int argc, char *argv[])
         QTextStream(stderr) << "zumsim: --root is required\n";
         return 2;
     }
+    if (parser.isSet(sendOption))
+        return sim::ControlChannel::send(sim::ControlChannel::socketPath(root), parser.values(sendOption));
     sim::SimRoot::build(root);
     sim::SimNet::build(root);
     sim::SimSysfs::build(root);
@@ -96,6 +109,19 @@ int main(int argc, char *argv[])
             << "/sim/remote.log\n";
         out.flush();
     }
+
+    // Commands while it runs: the same ones on standard input and the socket.
+    sim::SimControl control(root, parser.isSet(noBoardOption) ? nullptr : &board);
+    sim::ControlChannel channel(control);
+    QString why;
+    const QString socket = sim::ControlChannel::socketPath(root);
+    if (channel.listen(socket, &why))
+        out << "zumsim: commands on standard input or with: zumsim --root " << root << " --send help\n";
+    else
+        QTextStream(stderr) << "zumsim: no control socket at " << socket << ": " << why << "\n";
+    if (!parser.isSet(noStdinOption))
+        channel.watchStdin();
+    out.flush();
 
     if (::pipe(signalPipe) != 0)
         return 1;
