@@ -59,6 +59,7 @@ export QT_QPA_PLATFORM=xcb
 echo "simulated root:  $root"
 echo "console log:     $logs/console.log"
 echo "simulator log:   $logs/zumsim.log (traffic and tool calls under $root/sim)"
+echo "inject faults:   $build/sim/zumsim --root $root --send help"
 echo "press Ctrl-C to stop"
 
 "$build/app/zumvalvecontroller" "$@" >"$logs/console.log" 2>&1 &
