@@ -69,14 +69,6 @@ private slots:
             QCOMPARE(root.calls().first().args, QStringList{text});
         }
     }
-
-    void architectureOverride()
-    {
-        qputenv("ZUM_CPU_ARCH", "arm");
-        QCOMPARE(platform::cpuArch(), QString("arm"));
-        qunsetenv("ZUM_CPU_ARCH");
-        QCOMPARE(platform::cpuArch(), QSysInfo::currentCpuArchitecture());
-    }
 };
 
 ZUM_TEST_MAIN(TestPlatform)

@@ -59,58 +59,46 @@ private slots:
 
     void cleanup() { link.reset(); }
 
+    // Requests that name something other than profiles 1 to 50, or carry no
+    // loadable profile, are refused: logged, with every file left as it was.
     void answers_data()
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("refused");
         const QByteArray identified = "ZUM_START_COMM_OK00:11:22:33:44:55\n";
-        QTest::newRow("identification") << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATION\n") << identified;
+        const QByteArray none = "NO_STORED_PROFILE_FOUND";
+        const QByteArray failed = "WRITE_FAILED\n";
+        QTest::newRow("identification") << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATION\n") << identified << false;
         QTest::newRow("identification with more text")
-            << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATIONZUM_IOT_REQ") << identified;
-        QTest::newRow("stored profile") << QByteArray("@7") << storedProfile;
-        QTest::newRow("leading zero") << QByteArray("@07") << storedProfile;
-        QTest::newRow("stored profile, field ends at @") << QByteArray("@7@x") << storedProfile;
-        QTest::newRow("read stops at NUL") << QByteArray("@7\0@8", 5) << storedProfile;
-        QTest::newRow("missing profile") << QByteArray("@9") << QByteArray("NO_STORED_PROFILE_FOUND");
-        QTest::newRow("other query") << QByteArray("GET#OTHER") << QByteArray("INVALID COMM");
-        QTest::newRow("query without field") << QByteArray("GET") << QByteArray("INVALID COMM");
-        QTest::newRow("junk") << QByteArray("hello\r\n") << QByteArray("NOP\n");
+            << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATIONZUM_IOT_REQ") << identified << false;
+        QTest::newRow("stored profile") << QByteArray("@7") << storedProfile << false;
+        QTest::newRow("leading zero") << QByteArray("@07") << storedProfile << false;
+        QTest::newRow("stored profile, field ends at @") << QByteArray("@7@x") << storedProfile << false;
+        QTest::newRow("read stops at NUL") << QByteArray("@7\0@8", 5) << storedProfile << false;
+        QTest::newRow("missing profile") << QByteArray("@9") << none << false;
+        QTest::newRow("other query") << QByteArray("GET#OTHER") << QByteArray("INVALID COMM") << false;
+        QTest::newRow("query without field") << QByteArray("GET") << QByteArray("INVALID COMM") << false;
+        QTest::newRow("junk") << QByteArray("hello\r\n") << QByteArray("NOP\n") << false;
+        QTest::newRow("read traversal") << QByteArray("@../../etc/shadow") << none << true;
+        QTest::newRow("read traversal to a profile") << QByteArray("@../data/7") << none << true;
+        for (const char *n : {"51", "-1", "+7", "99999999999999999999", "\xd9\xa7" /* arabic-indic 7 */})
+            QTest::newRow(qPrintable(QString("read ") + n)) << QByteArray("@") + n << none << true;
+        QTest::newRow("write traversal") << QByteArray("#../../etc/passwd#{}") << failed << true;
+        QTest::newRow("write 0") << QByteArray("#0#{\"programValue\":1}") << failed << true;
+        QTest::newRow("write without text") << QByteArray("#3") << failed << true;
+        QTest::newRow("write plain text") << QByteArray("#3#garbage") << failed << true;
+        QTest::newRow("write JSON array") << QByteArray("#3#[3]") << failed << true;
+        QTest::newRow("write beyond profile size") << "#3#{\"a\":\"" + QByteArray(5000, 'x') + "\"}" << failed << true;
+        // Logged without the server's control characters.
+        QTest::newRow("control characters") << QByteArray("@\x1b[2J\x07\x7f\xc2\x85x") << none << true;
     }
 
     void answers()
     {
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, answer);
-        QCOMPARE(link->ask(request, answer), answer);
-    }
-
-    // Requests that name something other than profiles 1 to 50, or carry no
-    // loadable profile, must leave every file as it was.
-    void refusedRequests_data()
-    {
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QByteArray>("answer");
-        const QByteArray none = "NO_STORED_PROFILE_FOUND";
-        const QByteArray failed = "WRITE_FAILED\n";
-        QTest::newRow("read traversal") << QByteArray("@../../etc/shadow") << none;
-        QTest::newRow("read traversal to a profile") << QByteArray("@../data/7") << none;
-        QTest::newRow("read 51") << QByteArray("@51") << none;
-        for (const char *n : {"-1", "+7", "99999999999999999999", "\xd9\xa7" /* arabic-indic 7 */})
-            QTest::newRow(qPrintable(QString("read ") + n)) << QByteArray("@") + n << none;
-        QTest::newRow("write traversal") << QByteArray("#../../etc/passwd#{}") << failed;
-        QTest::newRow("write 0") << QByteArray("#0#{\"programValue\":1}") << failed;
-        QTest::newRow("write without text") << QByteArray("#3") << failed;
-        QTest::newRow("write plain text") << QByteArray("#3#garbage") << failed;
-        QTest::newRow("write JSON array") << QByteArray("#3#[3]") << failed;
-        QTest::newRow("write beyond profile size") << "#3#{\"a\":\"" + QByteArray(5000, 'x') + "\"}" << failed;
-        QTest::newRow("control characters") << QByteArray("@\x1b[2J\x07\x7f\xc2\x85x") << none;
-    }
-
-    // The refusal is logged without the server's control characters.
-    void refusedRequests()
-    {
-        QFETCH(QByteArray, request);
-        QFETCH(QByteArray, answer);
+        QFETCH(bool, refused);
         const auto before = snapshot();
         logged.clear();
         const QtMessageHandler previous = qInstallMessageHandler(captureLog);
@@ -120,7 +108,7 @@ private slots:
         QTest::qWait(50);
         QVERIFY(link->loads.isEmpty());
         std::lock_guard<std::mutex> locker(logMutex);
-        QVERIFY(logged.join('\n').contains("refused"));
+        QCOMPARE(logged.join('\n').contains("refused"), refused);
         for (const QString &line : qAsConst(logged))
             QVERIFY2(std::none_of(line.begin(), line.end(), [](QChar c) { return c.category() == QChar::Other_Control; }),
                      qPrintable(line.toUtf8().toPercentEncoding()));
