@@ -70,6 +70,8 @@ void Control::init(const QString &machine)
                 line.setValue(pin.level);
             if (pin.line == &Control::pin508)
                 servicesDown = 0;
+            if (pin.line == &Control::pin499)
+                heaterTargetLevel = pin.level;
         }
 
         if (!pr.init(QStringLiteral("PR"), 6, 1000000))
@@ -182,7 +184,13 @@ void Control::setAnyErrorOnDB15(bool isError)
 
 void Control::setNozzleHeaterTargetOnDB15(bool reached)
 {
-    pin499.setValue(reached ? 1 : 0);
+    // Asked for with every input sample (some 44 a second): only a change
+    // reaches the line.
+    const int level = reached ? 1 : 0;
+    if (level == heaterTargetLevel)
+        return;
+    pin499.setValue(level);
+    heaterTargetLevel = level;
 }
 
 void Control::setPiezoTempExceedStatusOnDB15(bool exceeded)

@@ -113,4 +113,5 @@ private:
     std::unique_ptr<I2cPeripheral> i2cPeripheral;
     int dispensingCtrl = 1;
     int servicesDown = 0;
+    int heaterTargetLevel = -1; // last level written to the heater-at-target line
 };

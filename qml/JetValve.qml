@@ -290,7 +290,8 @@ Rectangle {
         piezoTemp = pT
         var w = piezoPanelID.width
         var x = (pT === -9999 || pT > 9999 || !isFinite(pT)) ? 0.89 * w : w * (pT - 15) / 75
-        hidePowerBarID.x = Math.max(0, Math.min(w, x))
+        // Whole pixels: sensor noise below a pixel does not redraw the bar.
+        hidePowerBarID.x = Math.round(Math.max(0, Math.min(w, x)))
 
         if (nZ <= 0) {
             nzTempValueID.text = "NA"
