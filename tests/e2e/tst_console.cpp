@@ -17,11 +17,12 @@ private slots:
     void countReportsAddUpAcrossReads();
     void piezoOverTemperatureHoldsTheValve();
     void stopSourcesDoNotReleaseEachOther();
+    void progressReportsDriveTheRunIndicator();
 
 private:
     bool runIndicatorShown() const
     {
-        return fx.property("runButtonID", "iconSource").toString().contains("StopIcon");
+        return fx.property("jetValve", "runningState").toBool(); // the Run button shows Stop
     }
 
     ConsoleFixture fx;
@@ -131,6 +132,18 @@ void TestConsole::stopSourcesDoNotReleaseEachOther()
     QTRY_COMPARE_WITH_TIMEOUT(activator(), QString(" "), 3000);
     QVERIFY(!fx.item("resetBannerID")->isVisible());
     QCOMPARE(fx.gpio(Control::Pin508Gpio), 0);
+}
+
+void TestConsole::progressReportsDriveTheRunIndicator()
+{
+    QObject *handler = fx.window()->findChild<QObject *>("handleThread");
+    QVERIFY(handler);
+    QMetaObject::invokeMethod(handler, "monitorGui", Q_ARG(float, 1.0f));
+    QVERIFY(runIndicatorShown());
+    QCOMPARE(fx.property("mainWindow", "progressPercent").toInt(), 1);
+    QMetaObject::invokeMethod(handler, "monitorGui", Q_ARG(float, 0.5f));
+    QVERIFY(!runIndicatorShown());
+    QCOMPARE(fx.property("mainWindow", "progressPercent").toInt(), 0);
 }
 
 ZUM_TEST_GUI_MAIN(TestConsole)

@@ -1,0 +1,178 @@
+#include "ConsoleFixture.h"
+
+#include "SimRemoteServer.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+// The administrator's pages end to end: login, trigger mode, remote server,
+// calibration, software update and reboot, on the simulators and fake tools.
+class TestOperatorPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void logInWithTheFactoryPassword();
+    void triggerModeReachesTheBoard();
+    void remoteServerIsTakenFromThePage();
+    void calibrationRunsToItsEnd();
+    void softwareUpdate_data();
+    void softwareUpdate();
+
+private:
+    bool type(const char *keypad, const QString &digits)
+    {
+        for (const QChar digit : digits) {
+            const QByteArray key = QByteArray(keypad) + "/key" + digit.toLatin1();
+            if (!fx.click(key.constData()))
+                return false;
+        }
+        return true;
+    }
+    QString messageLine() const { return fx.property("messageLineID", "text").toString(); }
+    QString calls() const { return QString::fromLatin1(fx.root.readFile("/sim/calls.log")); }
+
+    ConsoleFixture fx;
+};
+
+void TestOperatorPages::initTestCase()
+{
+    QVERIFY(fx.startSimulators());
+    QVERIFY(fx.startConsole());
+}
+
+void TestOperatorPages::cleanupTestCase()
+{
+    fx.stopConsole();
+}
+
+void TestOperatorPages::logInWithTheFactoryPassword()
+{
+    QVERIFY(!fx.click("settingsButtonID") || !fx.item("settingsPageID")->isVisible());
+    QVERIFY(fx.click("loginButtonID"));
+    QTRY_VERIFY(fx.item("loginPageID")->isVisible());
+    QVERIFY(type("loginPageID", "4172"));
+    QVERIFY(fx.click("submitPasswordButtonID"));
+    QTRY_VERIFY(fx.property("mainWindow", "adminControl").toBool());
+    QTRY_VERIFY(!fx.item("loginPageID")->isVisible());
+}
+
+void TestOperatorPages::triggerModeReachesTheBoard()
+{
+    QVERIFY(fx.click("settingsButtonID"));
+    QTRY_VERIFY(fx.item("settingsPageID")->isVisible());
+    fx.board->clearLog();
+    QVERIFY(fx.click("triggerModeIconID"));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.wire().contains("P28:0\r"), 3000);
+    QVERIFY(fx.click("triggerModeIconID"));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.wire().contains("P28:1\r"), 3000);
+    QVERIFY(fx.root.readFile("/media/data/JetValveSettings.dat").contains("\"trigOutForCamera\":true"));
+}
+
+void TestOperatorPages::remoteServerIsTakenFromThePage()
+{
+    sim::SimRemoteServer other;
+    QVERIFY(other.start());
+    other.setAutoPilot(true);
+    QVERIFY(fx.click("remoteServerIconID"));
+    QTRY_VERIFY(fx.item("commConfigID")->isVisible());
+    const QStringList fields = {"ip1FieldID", "ip2FieldID", "ip3FieldID", "ip4FieldID", "portFieldID"};
+    const QStringList values = {"127", "0", "0", "1", QString::number(other.port())};
+    for (int i = 0; i < fields.size(); ++i) {
+        QVERIFY(fx.click(fields[i].toLatin1().constData()));
+        for (int erase = 0; erase < 5; ++erase)
+            QVERIFY(fx.click("commConfigID/keyErase"));
+        QVERIFY(type("commConfigID", values[i]));
+    }
+    QVERIFY(fx.click("commSubmitButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(other.hasClient(), 10000);
+    const auto identified = [&other] {
+        const auto exchanges = other.exchanges();
+        return std::any_of(exchanges.begin(), exchanges.end(),
+                           [](const auto &e) { return e.answer.contains("ZUM_START_COMM_OK"); });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(identified(), 10000);
+    QVERIFY(fx.root.readFile("/media/data/JetValveSettings.dat")
+                .contains(QByteArray("\"RemoteServerPort\":\"") + QByteArray::number(other.port()) + '"'));
+}
+
+void TestOperatorPages::calibrationRunsToItsEnd()
+{
+    fx.click("currentProgramButtonID");
+    fx.board->setCalibrationCurve(1200, 250, 2000);
+    QVERIFY(fx.click("programButtonID"));
+    QTRY_VERIFY(fx.item("calibarationID")->isVisible());
+    QVERIFY(fx.click("calibStartButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.wire().contains("P20:"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.property("calibProgressID", "text").toString(), QString(" Completed !"), 30000);
+    QVERIFY(fx.click("calibCloseButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(!fx.item("calibarationID")->isVisible(), 3000);
+}
+
+void TestOperatorPages::softwareUpdate_data()
+{
+    QTest::addColumn<QByteArray>("program");
+    QTest::addColumn<bool>("driver");
+    QTest::addColumn<bool>("truncatedCopy");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("reboots");
+    QTest::newRow("good program") << QByteArray(4096, 'A') << false << false << "System rebooting..." << true;
+    QTest::newRow("truncated copy refused") << QByteArray(4096, 'B') << false << true
+                                            << "Application Software Update Failed !" << false;
+    QTest::newRow("driver only") << QByteArray() << true << false << "No Valid File Found" << true;
+}
+
+// The stick is a device the fake mount tool accepts with the update folder
+// already in place; a "cp" that stops short stands for a stick pulled mid-copy.
+void TestOperatorPages::softwareUpdate()
+{
+    QFETCH(QByteArray, program);
+    QFETCH(bool, driver);
+    QFETCH(bool, truncatedCopy);
+    QFETCH(QString, message);
+    QFETCH(bool, reboots);
+
+    fx.click("currentProgramButtonID");
+    testroot::writeFile("/usr/bin/zumvalvecontroller", "old program");
+    testroot::writeFile("/lib/modules/4.1.15/kernel/drivers/misc/zuvc.ko", "old driver");
+    testroot::writeFile("/dev/sda1", "");
+    testroot::writeFile("/sim/mountable", "/dev/sda1\n");
+    QDir(testroot::path("/media/usb/JET_VALVE")).removeRecursively();
+    if (!program.isEmpty())
+        testroot::writeFile("/media/usb/JET_VALVE/zumvalvecontroller", program);
+    if (driver)
+        testroot::writeFile("/media/usb/JET_VALVE/zuvc.ko", "driver");
+    const QString shortCp = testroot::path("/sim/bin");
+    if (truncatedCopy) {
+        testroot::writeFile("/sim/bin/cp", "#!/bin/sh\nshift\nhead -c 100 \"$1\" >\"$2\"\n"); // cp -f SOURCE TARGET
+        QFile::setPermissions(shortCp + "/cp", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", shortCp.toLocal8Bit() + ':' + qgetenv("PATH"));
+    }
+    const int rebootsBefore = calls().count("reboot");
+
+    QVERIFY(fx.click("settingsButtonID"));
+    QVERIFY(fx.click("usbIconID"));
+    QVERIFY(fx.click("updateSubmitIconID"));
+    QTRY_COMPARE_WITH_TIMEOUT(messageLine(), message, 3000);
+    if (truncatedCopy)
+        qputenv("PATH", qgetenv("PATH").mid(shortCp.size() + 1));
+
+    const QByteArray installed = fx.root.readFile("/usr/bin/zumvalvecontroller");
+    QCOMPARE(installed, program.isEmpty() || truncatedCopy ? QByteArray("old program") : program);
+    QVERIFY(QFileInfo(testroot::path("/usr/bin/zumvalvecontroller")).isExecutable() || installed == "old program");
+    if (driver)
+        QCOMPARE(fx.root.readFile("/lib/modules/4.1.15/kernel/drivers/misc/zuvc.ko"), QByteArray("driver"));
+    // The countdown ends in the (fake) reboot tool, never a real one.
+    if (reboots) {
+        QTRY_COMPARE_WITH_TIMEOUT(calls().count("reboot"), rebootsBefore + 1, 8000);
+    } else {
+        QTest::qWait(6000);
+        QCOMPARE(calls().count("reboot"), rebootsBefore);
+    }
+}
+
+ZUM_TEST_GUI_MAIN(TestOperatorPages)
+#include "tst_operatorpages.moc"
