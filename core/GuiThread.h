@@ -153,8 +153,6 @@ private:
     void endHeaterPhase();
     void stopPacingAtCommandEnd();
     bool verifiedExchange(const QString &line, const QString &prefix, int value, bool rearmEachAttempt);
-    bool echoAccepted(const QString &prefix, int sent, int echoed) const;
-    static int echoValue(const QString &chunk);
     static QString commandLine(const char *prefix, int value);
 
     bool initialised = false;

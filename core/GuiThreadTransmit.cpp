@@ -1,5 +1,6 @@
 #include "GuiThread.h"
 
+#include "EchoCheck.h"
 #include "ProcessObjects.h"
 
 #include <QDebug>
@@ -227,10 +228,7 @@ void GuiThread::GotDspData(QString dspData)
     }
 
     if (echoExpected) {
-        if (dspData.left(4) != expectedPrefix)
-            retryPending = true;
-        const int echoed = echoValue(dspData);
-        if (echoed != expectedValue && !echoAccepted(expectedPrefix, expectedValue, echoed))
+        if (!echocheck::answers(dspData, expectedPrefix, expectedValue))
             retryPending = true;
         echoExpected = false;
     }
@@ -253,24 +251,6 @@ void GuiThread::packAndEmitIOTPackage()
                              .arg(param.cycleCount)
                              .arg(param.tuning);
     emit txnIOTPackage(QStringLiteral("1P.profile"), text);
-}
-
-bool GuiThread::echoAccepted(const QString &prefix, int sent, int echoed) const
-{
-    static const QStringList zeroToOne = {"P00:", "P01:", "P02:", "P03:", "P05:"};
-    static const QStringList capped = {"P01:", "P03:", "P05:"};
-    if (sent == 0 && echoed == 1 && zeroToOne.contains(prefix))
-        return true;
-    if (sent >= 100001 && echoed == 100000 && capped.contains(prefix))
-        return true;
-    return prefix == QLatin1String("P04:") && sent >= 100 && echoed == 99;
-}
-
-int GuiThread::echoValue(const QString &chunk)
-{
-    bool ok = false;
-    const int value = chunk.mid(4, 7).trimmed().toInt(&ok);
-    return ok ? value : 0;
 }
 
 QString GuiThread::commandLine(const char *prefix, int value)
