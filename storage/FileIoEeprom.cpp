@@ -3,6 +3,7 @@
 #include "FileIo.h"
 
 #include "EepromInternal.h"
+#include "EpromLegacyText.h"
 #include "EpromRecord.h"
 #include "Platform.h"
 
@@ -192,24 +193,20 @@ int FileIo::checkForLegacyEeprom()
         logLine(QStringLiteral("**Epromfile Read Retry -- Too many tries**"));
         return -2;
     }
-    const auto *hash = static_cast<const unsigned char *>(std::memchr(bytes, '#', static_cast<size_t>(got)));
-    const int hashAt = hash ? static_cast<int>(hash - bytes) : static_cast<int>(sizeof bytes);
+    const EpromLegacyText legacy = EpromLegacyText::parse(bytes, static_cast<int>(got));
+    const int hashAt = legacy.hashAt < 0 ? static_cast<int>(sizeof bytes) : legacy.hashAt;
     logLine(withValue("FOUND # AT POSITION:  ", QString::number(hashAt)));
-    if (!hash || hashAt == 0) {
+    switch (legacy.kind) {
+    case EpromLegacyText::Kind::NoCount:
         writeEpromRecord(-1);
         return -2;
+    case EpromLegacyText::Kind::NotACount:
+        writeEpromRecord(-1);
+        return 1;
+    case EpromLegacyText::Kind::Count:
+        break;
     }
-    // Digits only, and every count the signed 32-bit field can hold.
-    long long value = 0;
-    for (int i = 0; i < hashAt; ++i) {
-        const unsigned char c = bytes[i];
-        if (c < '0' || c > '9' || value * 10 + (c - '0') > INT32_MAX) {
-            writeEpromRecord(-1);
-            return 1;
-        }
-        value = value * 10 + (c - '0');
-    }
-    writeEpromRecord(static_cast<int>(value));
+    writeEpromRecord(legacy.count);
     return 0;
 }
 
