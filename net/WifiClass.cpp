@@ -2,6 +2,7 @@
 
 #include "NetShell.h"
 #include "Platform.h"
+#include "WifiScan.h"
 
 #include <QFile>
 
@@ -45,9 +46,7 @@ QStringList WifiClass::getUnSecuredList()
     return classifiedScan(false);
 }
 
-// The scan is filtered to "SSID" and "RSN" lines; each "SSID" line is judged by
-// the line right after it, which is consumed whatever it holds. So an "SSID"
-// line that follows another one, or ends the file, lands in neither list.
+// The scan is filtered to "SSID" and "RSN" lines and read by wifiscan::classify.
 QStringList WifiClass::classifiedScan(bool secured)
 {
     const QByteArray listFile = netshell::path(secured ? QStringLiteral("/media/data/wifisec.txt")
@@ -62,17 +61,8 @@ QStringList WifiClass::classifiedScan(bool secured)
         qCWarning(lcNet) << "no scan result in /media/data/wifi.txt";
         return result;
     }
-    while (!scan.atEnd()) {
-        QByteArray ssidLine = scan.readLine();
-        if (!ssidLine.contains("SSID"))
-            continue;
-        if (scan.atEnd())
-            break;
-        const QByteArray next = scan.readLine();
-        if (next.contains("RSN") != secured)
-            continue;
-        if (ssidLine.endsWith('\n'))
-            ssidLine.chop(1);
+    const QList<QByteArray> ssidLines = wifiscan::classify(scan.readAll(), secured);
+    for (const QByteArray &ssidLine : ssidLines) {
         // printf rather than echo: dash's echo would act on backslashes in a name.
         netshell::run("printf '%s\\n' " + netshell::quoted(ssidLine) + " >> " + listFile);
         result.append(QString::fromUtf8(ssidLine));
