@@ -65,6 +65,9 @@ protected:
     void run() override;
 
 private:
+    // Feeds answer() without a socket (fuzz/fuzz_remote.cpp).
+    friend struct RemoteAnswerProbe;
+
     enum class Interrupt { None, Stop, NewTarget };
 
     // Why a connection ended, as the error signal reports it.
