@@ -3,13 +3,14 @@
 #include "Platform.h"
 
 #include <QDebug>
-#include <QMutex>
 #include <QSaveFile>
 #include <QStringList>
 
+#include <mutex>
+
 namespace {
 
-QMutex queueLock;
+std::mutex queueLock; // std::mutex: visible to ThreadSanitizer
 QStringList pendingWrites;
 std::atomic<int> pollPauseMs{5000};
 std::atomic<int> writePauseMs{1000};
@@ -28,6 +29,7 @@ MemoryOp::~MemoryOp()
 {
     stopRequested = true;
     wait();
+    runsEnded.load(std::memory_order_acquire);
 }
 
 bool MemoryOp::appendToQueue(QString name, QString contents)
@@ -37,7 +39,7 @@ bool MemoryOp::appendToQueue(QString name, QString contents)
         qDebug() << "MemoryOp: refusing to queue" << name << "- name or contents hold" << sep;
         return false;
     }
-    QMutexLocker lock(&queueLock);
+    std::lock_guard<std::mutex> lock(queueLock);
     while (pendingWrites.size() > maxQueued - 1)
         pendingWrites.removeFirst();
     pendingWrites.append(name + sep + contents);
@@ -46,13 +48,13 @@ bool MemoryOp::appendToQueue(QString name, QString contents)
 
 QStringList MemoryOp::pendingEntries()
 {
-    QMutexLocker lock(&queueLock);
+    std::lock_guard<std::mutex> lock(queueLock);
     return pendingWrites;
 }
 
 void MemoryOp::clearQueue()
 {
-    QMutexLocker lock(&queueLock);
+    std::lock_guard<std::mutex> lock(queueLock);
     pendingWrites.clear();
 }
 
@@ -94,13 +96,14 @@ void MemoryOp::pause(int ms)
 
 void MemoryOp::run()
 {
+    runsEnded.load(std::memory_order_acquire);
     while (!stopRequested) {
         // A stop that arrives during this pause still lets one queued entry
         // be written, as a caller that queued before quitting expects.
         pause(pollPauseMs);
         QString entry;
         {
-            QMutexLocker lock(&queueLock);
+            std::lock_guard<std::mutex> lock(queueLock);
             if (pendingWrites.isEmpty())
                 continue;
             entry = pendingWrites.takeFirst();
@@ -111,4 +114,5 @@ void MemoryOp::run()
         pause(writePauseMs);
         writeFileAtomically(platform::sysPath(name), contents);
     }
+    runsEnded.fetch_add(1, std::memory_order_release);
 }

@@ -47,4 +47,8 @@ private:
     void pause(int ms);
 
     std::atomic<bool> stopRequested{false};
+    // QThread::wait() synchronises inside Qt, out of ThreadSanitizer's sight;
+    // each run's end is released here and acquired by whoever comes next (a
+    // restarted run, or the destructor after the join).
+    std::atomic<unsigned> runsEnded{0};
 };
