@@ -1,0 +1,59 @@
+// The settings file's text as the settings page reads it with
+// SettingsRules.js, and the valve record text that page shows. Checks: no
+// script error; the settings made always hold every key with a usable value
+// and, written back, read again without a problem; a valve count read is
+// within what the record holds.
+#include "FuzzSupport.h"
+
+ZUM_FUZZ_WITHOUT_LEAK_CHECK
+
+namespace {
+
+fuzzsupport::Script *rules = nullptr;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzzsupport::setUp();
+    rules = new fuzzsupport::Script("SettingsRules.js");
+    rules->run(QStringLiteral(R"(
+function settingsRun(text) {
+    var parsed = parseSettings(text)
+    var s = parsed.settings
+    var d = defaults()
+    for (var key in d) {
+        if (!Object.prototype.hasOwnProperty.call(s, key) || !validValue(key, s[key]))
+            throw new Error("settings lack a usable " + key + ": " + JSON.stringify(s[key]))
+    }
+    // The repaired settings are written back; reading them again is clean.
+    var again = parseSettings(JSON.stringify(s))
+    if (again.problems.length !== 0 || again.firstStart)
+        throw new Error("written-back settings read with problems: " + again.problems.join("; "))
+    remoteTargetProblem(s.RemoteServerIP, s.RemoteServerPort)
+    var features = parsed.problems.map(function (p) { return p.replace(/[0-9]+/g, "#") })
+    var record = parseEpromText(text)
+    if (record !== null) {
+        if (!(record.total >= 0 && record.total <= maxValveCount) || !(record.flags >= 0))
+            throw new Error("valve record read as " + JSON.stringify(record))
+        if (eepromWriteDue(record.total, record.total))
+            throw new Error("a write is due with nothing counted")
+        features.push("eprom:" + (record.total === maxValveCount))
+    }
+    features.push("first:" + parsed.firstStart)
+    return features
+}
+)"),
+                QByteArray());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray input(reinterpret_cast<const char *>(data), int(size));
+    const QJSValue features = rules->call("settingsRun", {QString::fromUtf8(input)}, input);
+    const int count = features.property(QStringLiteral("length")).toInt();
+    for (int i = 0; i < count; ++i)
+        fuzzsupport::feature(features.property(quint32(i)).toString());
+    return 0;
+}
