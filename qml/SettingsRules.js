@@ -77,11 +77,13 @@ function parseSettings(text) {
     }
     var key
     for (key in result.settings) {
-        if (!stored.hasOwnProperty(key))
+        if (!Object.prototype.hasOwnProperty.call(stored, key))
             result.problems.push("missing " + key)
     }
     for (key in stored) {
-        if (validValue(key, stored[key]))
+        // A key naming a member every object has ("__proto__",
+        // "hasOwnProperty", ...) would replace that member: it is dropped.
+        if (!(key in Object.prototype) && validValue(key, stored[key]))
             result.settings[key] = stored[key]
         else
             result.problems.push("wrong value for " + key)

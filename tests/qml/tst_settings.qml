@@ -79,7 +79,10 @@ Item {
                   shown: "1-1", waits: 0 },
                 { tag: "wrong types", stored: fixed.replace("true", '"no"').replace("100", '"x"').replace('"4900"', "4900"),
                   file: fixed, run: [true, 100, false, 0, 0], port: 4900, shown: "1-1", waits: 0 },
-                { tag: "port out of range", stored: badPort, file: badPort, run: [false, 100, false, 0, 0], port: null, shown: "1-1", waits: 0 }
+                { tag: "port out of range", stored: badPort, file: badPort, run: [false, 100, false, 0, 0], port: null, shown: "1-1", waits: 0 },
+                { tag: "keys naming members of every object",
+                  stored: defaults.replace("}", ',"hasOwnProperty":1,"__proto__":{"seqEnabled":true,"seqStart":"$(x)"}}'),
+                  file: defaults, run: [false, 100, false, 0, 0], port: 4900, shown: "1-1", waits: 0 }
             ]
         }
 
