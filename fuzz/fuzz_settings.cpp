@@ -26,6 +26,15 @@ function settingsRun(text) {
         if (!Object.prototype.hasOwnProperty.call(s, key) || !validValue(key, s[key]))
             throw new Error("settings lack a usable " + key + ": " + JSON.stringify(s[key]))
     }
+    // Keys the pages read only when present: never an unchecked value, not
+    // even one the object inherits.
+    var optional = ["seqEnabled", "seqStart", "seqEnd"]
+    for (var i = 0; i < optional.length; ++i) {
+        if (s[optional[i]] !== undefined && !validValue(optional[i], s[optional[i]]))
+            throw new Error("settings hold an unchecked " + optional[i] + ": " + JSON.stringify(s[optional[i]]))
+    }
+    if (Object.getPrototypeOf(s) !== Object.prototype)
+        throw new Error("the settings object lost its prototype")
     // The repaired settings are written back; reading them again is clean.
     var again = parseSettings(JSON.stringify(s))
     if (again.problems.length !== 0 || again.firstStart)
