@@ -49,14 +49,6 @@ private slots:
         QVERIFY(MemoryOp::pendingEntries().isEmpty());
     }
 
-    void destroyingIdleWriterIsImmediate()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        FileIo();
-        QVERIFY(clock.elapsed() < 500);
-    }
-
     void backupIsByteIdentical()
     {
         FileIo io;
