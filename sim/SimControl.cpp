@@ -2,6 +2,7 @@
 
 #include "SimBoard.h"
 #include "SimOneWire.h"
+#include "SimRemoteServer.h"
 #include "SimSysfs.h"
 #include "SimUsbStick.h"
 
@@ -117,9 +118,10 @@ const char *const eth1 = "/sys/class/net/eth1/";
 
 } // namespace
 
-SimControl::SimControl(const QString &root, SimBoard *board)
+SimControl::SimControl(const QString &root, SimBoard *board, SimRemoteServer *server)
     : rootDir(root)
     , boardSim(board)
+    , serverSim(server)
 {
 }
 
@@ -142,6 +144,8 @@ QList<QByteArray> SimControl::helpLines()
         "net pull|plug [address]       pull or plug the network cable (eth1); an IPv4 address for ifconfig",
         "usb insert [<stickpath>=<file>|<folder>]...  plug a stick holding those host files (absolute paths)",
         "usb remove                    pull the stick",
+        "server push <n> <json>        the server uploads profile n (1 to 99): \"#<n>#<json>\"",
+        "server send <text>            the server sends <text> (e.g. @3, GET#EPROM, ZUM_IOT_REQ)",
     };
 }
 
@@ -181,6 +185,8 @@ QByteArray SimControl::execute(const QByteArray &rawLine)
         return net(args);
     if (command == "usb")
         return usb(args);
+    if (command == "server")
+        return server(args);
     return error(QStringLiteral("unknown command \"%1\"; try help").arg(QString::fromUtf8(command.left(40))));
 }
 
@@ -360,6 +366,34 @@ QByteArray SimControl::usb(const Args &args) const
     return ok(QStringLiteral("stick in with %1 files").arg(stick.fileCount()));
 }
 
+// Requests wait until the console has answered the one before, as the
+// console takes two requests in one read as one.
+QByteArray SimControl::server(const Args &args) const
+{
+    if (!serverSim)
+        return error(QStringLiteral("server: the simulator runs without the remote server"));
+    const QByteArray what = args.word(1);
+    QByteArray request;
+    if (what == "push") {
+        qint64 number = 0;
+        const QByteArray json = args.rest(3);
+        if (args.size() < 4 || !parseCount(args.word(2), 99, &number) || number == 0)
+            return error(QStringLiteral("server: push <n> <json>, n from 1 to 99"));
+        if (json.contains('#'))
+            return error(QStringLiteral("server: a pushed profile cannot hold '#'"));
+        request = "#" + QByteArray::number(number) + "#" + json;
+    } else if (what == "send" && args.size() > 2) {
+        request = args.rest(2);
+    } else {
+        return error(QStringLiteral("server: push <n> <json> or send <text>"));
+    }
+    if (!serverSim->sendWhenReady(request))
+        return error(QStringLiteral("server: %1 requests already wait").arg(SimRemoteServer::maxPending));
+    const int waiting = serverSim->pendingCount();
+    return ok(waiting == 0 ? QStringLiteral("sent to the console")
+                           : QStringLiteral("queued (%1 waiting for the console)").arg(waiting));
+}
+
 QByteArray SimControl::status() const
 {
     QString text;
@@ -385,6 +419,12 @@ QByteArray SimControl::status() const
     const SimUsbStick stick(rootDir);
     text += QStringLiteral(" usb=")
         + (stick.isInserted() ? QStringLiteral("in(%1 files)").arg(stick.fileCount()) : QStringLiteral("out"));
+    if (serverSim) {
+        text += QStringLiteral(" server=%1(%2 connections, %3 waiting)")
+                    .arg(QLatin1String(serverSim->hasClient() ? "connected" : "idle"))
+                    .arg(serverSim->connectionCount())
+                    .arg(serverSim->pendingCount());
+    }
     text += QStringLiteral(" eeprom=") + eepromState();
     for (const Channel &channel : channels)
         text += QLatin1Char(' ') + QLatin1String(channel.name) + QLatin1Char('=') + tempState(channel.channel);

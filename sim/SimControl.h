@@ -7,12 +7,13 @@
 namespace sim {
 
 class SimBoard;
+class SimRemoteServer;
 
 // The simulator's command language: one text line in, one answer out. A
 // person giving a demo and the scripts (screenshots, soak, crash test) use
 // it to change what the console sees while it runs: temperatures, the DB9
 // stop input, the driver board's faults, the valve EEPROM, the network
-// cable and the USB stick.
+// cable and the USB stick; and what the remote server sends.
 //
 // An answer is zero or more lines that start with two spaces (help only),
 // then exactly one line that starts with "ok" or "error: ", each ended by a
@@ -25,8 +26,8 @@ public:
     static constexpr qint64 maxStickBytes = 64 * 1024 * 1024;
     static constexpr int maxStickFiles = 256;
 
-    // `board` may be null (simulator started without the driver board).
-    SimControl(const QString &root, SimBoard *board);
+    // `board` and `server` may be null (simulator started without them).
+    SimControl(const QString &root, SimBoard *board, SimRemoteServer *server = nullptr);
 
     // Runs one command line (without its line feed) and returns the answer.
     QByteArray execute(const QByteArray &line);
@@ -43,6 +44,7 @@ private:
     QByteArray eeprom(const Args &args) const;
     QByteArray net(const Args &args) const;
     QByteArray usb(const Args &args) const;
+    QByteArray server(const Args &args) const;
     QByteArray status() const;
 
     QString eepromState() const;
@@ -51,6 +53,7 @@ private:
 
     QString rootDir;
     SimBoard *boardSim;
+    SimRemoteServer *serverSim;
 };
 
 } // namespace sim

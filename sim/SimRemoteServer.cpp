@@ -63,6 +63,22 @@ void SimRemoteServer::send(const QByteArray &request)
     client->flush();
 }
 
+bool SimRemoteServer::sendWhenReady(const QByteArray &request)
+{
+    if (pending.size() >= maxPending)
+        return false;
+    pending.append(request);
+    if (hasClient() && (log.isEmpty() || !log.constLast().answer.isEmpty()))
+        sendPending();
+    return true;
+}
+
+void SimRemoteServer::sendPending()
+{
+    if (!pending.isEmpty() && hasClient())
+        send(pending.takeFirst());
+}
+
 void SimRemoteServer::dropClient()
 {
     if (client)
@@ -106,10 +122,15 @@ void SimRemoteServer::acceptConnection()
             emit clientDisconnected();
         });
         emit clientConnected();
+        // Requests that waited for a console go first; the autopilot then
+        // starts with the identification on its next step.
+        const bool waiting = !pending.isEmpty();
+        sendPending();
         if (autoPilot) {
-            autoSteps = 1;
+            autoSteps = waiting ? 0 : 1;
             unansweredTicks = 0;
-            send("ZUM_CLIENT_REQ_IDENTIFICATION");
+            if (!waiting)
+                send("ZUM_CLIENT_REQ_IDENTIFICATION");
             pollTimer->start();
         }
     }
@@ -126,6 +147,7 @@ void SimRemoteServer::readAnswer()
     log.last().answer += bytes;
     appendToLogFile("console>", bytes);
     emit answerReceived(log.constLast().request, bytes);
+    sendPending();
 }
 
 void SimRemoteServer::autoStep()

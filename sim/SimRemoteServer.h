@@ -41,6 +41,13 @@ public:
     int connectionCount() const; // connections accepted so far
     // Sends one request to the console that is connected now.
     void send(const QByteArray &request);
+    // Sends a request as soon as the console can take it on its own: at once
+    // when it has answered the last request, else after its answer, or first
+    // on its next connection (two requests in one read would be taken as
+    // one). False when maxPending requests already wait.
+    bool sendWhenReady(const QByteArray &request);
+    int pendingCount() const { return pending.size(); }
+    static constexpr int maxPending = 64;
     // Closes the current connection from the server's side.
     void dropClient();
     // Stops accepting new connections (the current one stays).
@@ -65,12 +72,14 @@ private:
     void acceptConnection();
     void readAnswer();
     void autoStep();
+    void sendPending();
     void appendToLogFile(const char *direction, const QByteArray &bytes) const;
 
     QTcpServer *server;
     QTimer *pollTimer;
     QPointer<QTcpSocket> client;
     QList<Exchange> log;
+    QList<QByteArray> pending;
     QString logPath;
     int accepted = 0;
     int autoSteps = 0;

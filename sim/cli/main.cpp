@@ -111,7 +111,8 @@ int main(int argc, char *argv[])
     }
 
     // Commands while it runs: the same ones on standard input and the socket.
-    sim::SimControl control(root, parser.isSet(noBoardOption) ? nullptr : &board);
+    sim::SimControl control(root, parser.isSet(noBoardOption) ? nullptr : &board,
+                            parser.isSet(noServerOption) ? nullptr : &server);
     sim::ControlChannel channel(control);
     QString why;
     const QString socket = sim::ControlChannel::socketPath(root);
