@@ -1,5 +1,6 @@
 #include "Globals.h"
 #include "FirstFrame.h"
+#include "Heartbeat.h"
 #include "UiSetup.h"
 
 #include <QApplication>
@@ -63,6 +64,7 @@ int main(int argc, char *argv[])
     window->setWidth(480);
     window->showNormal();
     quitOnFirstFrameIfAsked(window);
+    Heartbeat heartbeat;
 
     return app.exec();
 }
