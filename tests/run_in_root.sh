@@ -10,6 +10,11 @@ export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export QT_QUICK_BACKEND="${QT_QUICK_BACKEND:-software}"
 export TSAN_OPTIONS="${TSAN_OPTIONS:-suppressions=$(dirname "$0")/tsan.supp}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0}"
+# A test built for another processor runs under the emulator ZUM_EMULATOR
+# names (qemu-arm-static); the test helpers start their child programs the same way.
+if [ -n "${ZUM_EMULATOR:-}" ]; then
+    set -- "$ZUM_EMULATOR" "$@"
+fi
 "$@"
 status=$?
 if [ "$status" -eq 0 ] && [ -z "${ZUM_KEEP_ROOT:-}" ]; then

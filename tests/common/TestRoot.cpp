@@ -57,4 +57,13 @@ QByteArray readFile(const QString &boardPath)
     return in.readAll();
 }
 
+void start(QProcess &process, const QString &program, const QStringList &arguments)
+{
+    const QString emulator = qEnvironmentVariable("ZUM_EMULATOR");
+    if (emulator.isEmpty())
+        process.start(program, arguments);
+    else
+        process.start(emulator, QStringList{program} + arguments);
+}
+
 } // namespace testroot

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QtTest>
@@ -20,6 +21,10 @@ QString path(const QString &boardPath);
 
 void writeFile(const QString &boardPath, const QByteArray &bytes);
 QByteArray readFile(const QString &boardPath);
+
+// Starts one of the project's programs, under the emulator ZUM_EMULATOR names
+// when the tests are built for another processor.
+void start(QProcess &process, const QString &program, const QStringList &arguments);
 
 } // namespace testroot
 

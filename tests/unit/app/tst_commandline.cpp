@@ -14,7 +14,7 @@ class TestCommandLine : public QObject
         env.insert("QT_QUICK_BACKEND", "software");
         console.setProcessEnvironment(env);
         console.setProcessChannelMode(QProcess::MergedChannels);
-        console.start(CONSOLE_BINARY, args);
+        testroot::start(console, CONSOLE_BINARY, args);
     }
 
 private slots:

@@ -129,7 +129,7 @@ private slots:
         testroot::writeFile("/media/data/crash.dat", first);
         for (int round = 0; round < 40; ++round) {
             QProcess writer;
-            writer.start(ATOMIC_WRITER, {"/media/data/crash.dat"});
+            testroot::start(writer, ATOMIC_WRITER, {"/media/data/crash.dat"});
             QVERIFY(writer.waitForStarted());
             QTest::qWait(5 + int(QRandomGenerator::global()->bounded(40)));
             // Only a live child is signalled: once a process has ended its id
