@@ -1,0 +1,62 @@
+#include "ConsoleFixture.h"
+
+#include "SimUsbStick.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+// The settings page's software update from the stick the ARM build makes
+// (scripts/make-update-stick.sh): the board's program replaces the old one
+// and the reboot countdown starts. The native build has no such stick.
+class TestUpdateStick : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void installsTheBoardProgram();
+
+private:
+    QString stick = qEnvironmentVariable("ZUM_BINARY_DIR") + QStringLiteral("/update-stick");
+    ConsoleFixture fx;
+};
+
+void TestUpdateStick::initTestCase()
+{
+    if (!QFileInfo::exists(stick + "/JET_VALVE/zumvalvecontroller"))
+        QSKIP("no update stick in this build: the ARM build makes one");
+    QVERIFY(fx.startSimulators());
+    QVERIFY(fx.startConsole());
+}
+
+void TestUpdateStick::cleanupTestCase()
+{
+    fx.stopConsole();
+}
+
+void TestUpdateStick::installsTheBoardProgram()
+{
+    // Only what the update reads is on the stick, and the program is for the board.
+    const QStringList onStick = QDir(stick + "/JET_VALVE").entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QCOMPARE(onStick, QStringList{"zumvalvecontroller"});
+    QFile file(stick + "/JET_VALVE/zumvalvecontroller");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray program = file.readAll();
+    QVERIFY(program.startsWith("\x7f" "ELF\x01")); // 32-bit
+    QCOMPARE(int(uchar(program.at(18))), 40);       // EM_ARM
+
+    testroot::writeFile("/usr/bin/zumvalvecontroller", "old program");
+    const QString plugged = sim::SimUsbStick(testroot::root()).insert({{QString(), stick}}, 64 << 20, 10);
+    QVERIFY2(plugged.isEmpty(), qPrintable(plugged));
+
+    fx.call("settingsPageID", "runSoftwareUpdate");
+    QCOMPARE(fx.property("messageLineID", "text").toString(), QString("System rebooting..."));
+    QTRY_VERIFY(fx.property("settingsPageID", "rebootCount").toInt() > 0); // counting towards the reboot
+    QVERIFY(fx.root.readFile("/usr/bin/zumvalvecontroller") == program);
+    QVERIFY(QFileInfo(testroot::path("/usr/bin/zumvalvecontroller")).isExecutable());
+}
+
+ZUM_TEST_GUI_MAIN(TestUpdateStick)
+#include "tst_updatestick.moc"
