@@ -35,7 +35,7 @@ bare="$build/bench/bench_barewindow"
 first_frame() {
     i=0
     while [ $i -lt 10 ]; do
-        ZUM_QUIT_ON_FIRST_FRAME=1 "$1" 2>/dev/null | sed -n 's/^first frame \([0-9]*\) ms$/\1/p'
+        ZUM_QUIT_ON_FIRST_FRAME=1 "$1" 2>/dev/null | sed -n 's/^first frame \([0-9]*\) ms.*/\1/p'
         i=$((i + 1))
     done | sort -n | sed -n 5,6p | awk '{ s += $1 } END { printf "%d", s / NR }'
 }
