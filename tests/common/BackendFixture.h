@@ -8,12 +8,7 @@
 #include "GuiThread.h"
 #include "ProcessObjects.h"
 #include "QuickLink.h"
-#include "SimBoard.h"
-#include "SimOneWire.h"
-#include "SimRemoteServer.h"
-#include "SimRoot.h"
-#include "SimSysfs.h"
-#include "TestRoot.h"
+#include "SimulatedBoard.h"
 #include "ThreadHandler.h"
 
 #include <QSignalSpy>
@@ -21,7 +16,7 @@
 
 #include <memory>
 
-struct BackendFixture {
+struct BackendFixture : SimulatedBoard {
     static constexpr const char *mac = "02:00:00:00:00:01";
 
     // Start-up write and link watch pushed out of the way unless a test wants them.
@@ -34,40 +29,17 @@ struct BackendFixture {
     }
 
 
-    BackendFixture()
-        : root(testroot::root())
-        , sysfs(testroot::root())
-        , oneWire(testroot::root())
-    {
-    }
-
     ~BackendFixture()
     {
         handler.reset();
         serialLink.closeSerialPort();
-        board.reset();
-        server.reset();
     }
 
     // Lays out the board, starts the simulators, creates the facade and runs
     // its start-up calls; true once the remote link is connected.
     bool up(const GuiThread::Timing &timing = quietTiming())
     {
-        sim::SimSysfs::build(testroot::root());
-        sysfs.setPiezoTemp(25);
-        sysfs.setNozzleTemp(25);
-        sysfs.setAmpTemp(30);
-        sysfs.setBoostTemp(30);
-        oneWire.addSlave();
-        oneWire.putRecord(12345, 1);
-
-        board = std::make_unique<sim::SimBoard>(testroot::root());
-        if (!board->start()) {
-            qWarning() << "simulated board:" << board->errorString();
-            return false;
-        }
-        server = std::make_unique<sim::SimRemoteServer>();
-        if (!server->start())
+        if (!start())
             return false;
 
         GuiThread::setTiming(timing);
@@ -87,12 +59,5 @@ struct BackendFixture {
         return QString::fromLatin1(root.readFile("/media/data/myLog.txt")).split('\n', Qt::SkipEmptyParts);
     }
 
-    int gpio(int line) const { return sysfs.gpioValue(line).trimmed().toInt(); }
-
-    sim::SimRoot root;
-    sim::SimSysfs sysfs;
-    sim::SimOneWire oneWire;
-    std::unique_ptr<sim::SimBoard> board;
-    std::unique_ptr<sim::SimRemoteServer> server;
     std::unique_ptr<ThreadHandler> handler;
 };

@@ -11,9 +11,6 @@ static void initBundle()
 }
 
 ConsoleFixture::ConsoleFixture()
-    : root(testroot::root())
-    , sysfs(testroot::root())
-    , oneWire(testroot::root())
 {
     initBundle();
 }
@@ -21,27 +18,12 @@ ConsoleFixture::ConsoleFixture()
 ConsoleFixture::~ConsoleFixture()
 {
     stopConsole();
-    board.reset();
-    server.reset();
 }
 
 bool ConsoleFixture::startSimulators()
 {
     qputenv("ZUM_CPU_ARCH", "arm"); // the board code drives the simulated sysfs tree
-    sim::SimSysfs::build(testroot::root());
-    sysfs.setPiezoTemp(25);
-    sysfs.setNozzleTemp(25);
-    sysfs.setAmpTemp(30);
-    sysfs.setBoostTemp(30);
-    oneWire.addSlave();
-    oneWire.putRecord(12345, 1);
-    board = std::make_unique<sim::SimBoard>(testroot::root());
-    if (!board->start()) {
-        qWarning() << "simulated board:" << board->errorString();
-        return false;
-    }
-    server = std::make_unique<sim::SimRemoteServer>();
-    if (!server->start())
+    if (!start())
         return false;
     writeSettings();
     static bool typesRegistered = false;

@@ -5,12 +5,7 @@
 // Tests find items by objectName and click them as an operator would.
 #include "GuiThread.h"
 #include "ProcessObjects.h"
-#include "SimBoard.h"
-#include "SimOneWire.h"
-#include "SimRemoteServer.h"
-#include "SimRoot.h"
-#include "SimSysfs.h"
-#include "TestRoot.h"
+#include "SimulatedBoard.h"
 
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
@@ -19,7 +14,7 @@
 
 #include <memory>
 
-class ConsoleFixture
+class ConsoleFixture : public SimulatedBoard
 {
 public:
     ConsoleFixture();
@@ -43,14 +38,7 @@ public:
     QVariant call(const char *objectName, const char *function, const QVariantList &args = {}) const;
     // Serial bytes the console sent to the board since the last clear.
     QByteArray wire() const { return board->receivedBytes(); }
-    int gpio(int line) const { return sysfs.gpioValue(line).trimmed().toInt(); }
     void writeSettings() const;
-
-    sim::SimRoot root;
-    sim::SimSysfs sysfs;
-    sim::SimOneWire oneWire;
-    std::unique_ptr<sim::SimBoard> board;
-    std::unique_ptr<sim::SimRemoteServer> server;
 
 private:
     std::unique_ptr<QQmlApplicationEngine> engine;
