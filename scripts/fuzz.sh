@@ -24,24 +24,7 @@ case "$seconds" in
 esac
 
 # clang, and the compiler runtime that holds libFuzzer and the sanitizers.
-missing=""
-for package in clang libclang-rt-dev; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $package"
-    fi
-done
-if [ -n "$missing" ]; then
-    echo "installing:$missing"
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null 2>&1 || { echo "need root or sudo to install:$missing" >&2; exit 1; }
-        sudo=sudo
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    # shellcheck disable=SC2086
-    $sudo apt-get install -y -qq --no-install-recommends $missing
-fi
+"$here/scripts/install-deps.sh" clang libclang-rt-dev
 "$here/scripts/install-deps.sh"
 
 launcher=""

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the console needs to build, test and run,
 # skipping those already present. Needs root (or sudo).
+# Usage: scripts/install-deps.sh [package...]   (other packages instead of those)
 set -eu
 
 packages="
@@ -10,6 +11,7 @@ qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtquick-controls
 qml-module-qtquick-extras qml-module-qttest
 xvfb xauth x11-apps imagemagick xdotool fonts-dejavu-core
 "
+[ $# -gt 0 ] && packages="$*"
 
 missing=""
 for package in $packages; do

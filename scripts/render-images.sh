@@ -8,17 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 src="$root/images/src"
 out="$root/images"
 
-if ! command -v rsvg-convert >/dev/null 2>&1; then
-    echo "installing: librsvg2-bin"
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null 2>&1 || { echo "need root or sudo to install librsvg2-bin" >&2; exit 1; }
-        sudo=sudo
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends librsvg2-bin
-fi
+"$root/scripts/install-deps.sh" librsvg2-bin fonts-dejavu-core
 
 count=0
 for svg in "$src"/*.svg; do
