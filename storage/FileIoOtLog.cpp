@@ -62,6 +62,24 @@ bool replaceFile(const QString &boardPath, const QByteArray &bytes, bool logStep
     return committed;
 }
 
+// The log's text without its `count` oldest events; the header always stays.
+QString withoutOldestEvents(QString text, int count)
+{
+    QStringList lines;
+    QTextStream stream(&text, QIODevice::ReadOnly);
+    while (!stream.atEnd())
+        lines.append(stream.readLine());
+    for (int i = 0; i < count; ++i) {
+        logLine(QStringLiteral("removing: ") + lines.value(headerLines));
+        if (lines.size() > headerLines)
+            lines.removeAt(headerLines);
+    }
+    QString kept;
+    for (const QString &line : qAsConst(lines))
+        kept += line + QLatin1Char('\n');
+    return kept;
+}
+
 } // namespace
 
 void FileIo::ensureOverTemperatureLog()
@@ -94,14 +112,16 @@ void FileIo::logOverTemperatureEvent(int errorType, bool heatingOn, bool heating
         }
     }
 
+    // The oldest events go in the same replace that adds the new one: a
+    // power cut in between must not leave a log that lost them and never
+    // got the new event.
     const int lines = countFileLines(logPath);
     logLine(QStringLiteral("ot.log has %1 lines!!!!").arg(lines));
+    QString text = read(logPath);
     if (lines > maxLines - 1) {
         logLine(QStringLiteral("to many, removing the first %1 lines!!!!").arg(lines - (maxLines - 1)));
-        removeEventLines(logPath, lines - (maxLines - 1));
+        text = withoutOldestEvents(text, lines - (maxLines - 1));
     }
-
-    QString text = read(logPath);
     QString listing;
     {
         // The listing is shared with the EEPROM code, which may be reading
@@ -145,20 +165,9 @@ void FileIo::removeEventLines(QString path, int count)
     QFile file(platform::sysPath(path));
     if (!file.open(QIODevice::ReadWrite | QIODevice::Text))
         return;
-    QStringList lines;
-    QTextStream stream(&file);
-    while (!stream.atEnd())
-        lines.append(stream.readLine());
+    const QString text = QString::fromLatin1(file.readAll());
     file.close();
-    for (int i = 0; i < count; ++i) {
-        logLine(QStringLiteral("removing: ") + lines.value(headerLines));
-        if (lines.size() > headerLines)
-            lines.removeAt(headerLines);
-    }
-    QString text;
-    for (const QString &line : qAsConst(lines))
-        text += line + QLatin1Char('\n');
-    replaceFile(path, text.toLatin1(), false);
+    replaceFile(path, withoutOldestEvents(text, count).toLatin1(), false);
 }
 
 void FileIo::copyOTLogToUSB()
