@@ -4,6 +4,7 @@
 #include "Platform.h"
 
 #include <QDebug>
+#include <QFile>
 
 #include <chrono>
 #include <mutex>
@@ -23,11 +24,19 @@ void FileIo::startMemThread()
     memoryOp.start(QThread::InheritPriority);
 }
 
+// The backup is replaced as a whole, never rewritten in place as a copy
+// with "cp" would: a power cut during the copy leaves the old backup or the
+// new one. A missing or empty file leaves the backup as it was.
 void FileIo::writeBKProfile(QString name)
 {
-    const QString file = platform::shellPath(name);
-    const QString backup = platform::shellPath(name + QStringLiteral("_BKUP"));
-    runSystemCmd(QStringLiteral("cp -f %1 %2").arg(file, backup));
+    QFile file(platform::sysPath(name));
+    if (name.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "writeBKProfile: cannot read" << name;
+        return;
+    }
+    const QString bytes = QString::fromLatin1(file.readAll());
+    if (!MemoryOp::writeFileAtomically(platform::sysPath(name + QStringLiteral("_BKUP")), bytes))
+        qWarning().noquote() << "writeBKProfile: backup of" << name << "not written";
 }
 
 // Restores a file from the temporary file an interrupted atomic write left
