@@ -145,6 +145,7 @@ private:
     void restoreAfterCalibration();
     bool writeAllParameters();
     bool exchangeMustWait(std::function<void()> later);
+    bool pacedCommandHalfSent() const;
     // Every serial write and wait of this object goes through these: they end
     // a heater on-phase first, so that no wait can hold the heater on.
     bool send(const QString &text);

@@ -28,12 +28,14 @@ void GuiThread::setProfileParams(int l_programValue, int l_dispenseCycles, int l
 void GuiThread::forceWriteToSerialPort()
 {
     // A write asked for while a reply is handled (a sequence step loads the
-    // next profile) or while another write runs is done once that returns,
-    // with the record as it is then; it is never dropped.
-    if (serialLink.isDelivering() || writeInProgress) {
+    // next profile), while another write runs or while a paced command is
+    // half sent is done once that is over, with the record as it is then;
+    // it is never dropped.
+    const bool paced = pacedCommandHalfSent();
+    if (serialLink.isDelivering() || writeInProgress || paced) {
         if (!writeScheduled) {
             writeScheduled = true;
-            QTimer::singleShot(0, this, [this] {
+            QTimer::singleShot(paced ? pacingTimer->interval() : 0, this, [this] {
                 writeScheduled = false;
                 forceWriteToSerialPort();
             });
@@ -49,10 +51,18 @@ void GuiThread::forceWriteToSerialPort()
 // notification, so an exchange that waits for one runs after it returns.
 bool GuiThread::exchangeMustWait(std::function<void()> later)
 {
-    if (!serialLink.isDelivering() && !writeInProgress)
+    const bool paced = pacedCommandHalfSent();
+    if (!serialLink.isDelivering() && !writeInProgress && !paced)
         return false;
-    QTimer::singleShot(0, this, std::move(later));
+    QTimer::singleShot(paced ? pacingTimer->interval() : 0, this, std::move(later));
     return true;
+}
+
+// The paced queue sends one character per tick; a line written between two
+// of them would cut its command in two and the board would take neither.
+bool GuiThread::pacedCommandHalfSent() const
+{
+    return pacedMidCommand && pacingTimer->isActive();
 }
 
 bool GuiThread::writeAllParameters()
