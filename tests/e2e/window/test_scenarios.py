@@ -492,6 +492,8 @@ def main(argv):
         return 2
     artefacts = os.path.join(build, "tests", "e2e", "artefacts")
     os.makedirs(artefacts, exist_ok=True)
+    for old in glob.glob(os.path.join(artefacts, "*.png")):
+        os.remove(old)
     chosen = [s for s in SCENARIOS if len(argv) < 3 or s.__name__ in argv[2:]]
     c, passed, started = Console(build, root, artefacts), 0, time.monotonic()
     try:
