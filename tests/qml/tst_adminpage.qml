@@ -67,7 +67,6 @@ Item {
         // (null = untouched, "" = deleted); then the file and one login attempt.
         function test_passwordFile_data() {
             return [
-                { tag: "first start", stored: "", later: null, file: "ZUM4172", code: "4172", granted: true },
                 { tag: "wrong code refused", stored: "", later: null, file: "ZUM4172", code: "4712", granted: false },
                 { tag: "switched off at start", stored: "NOK55", later: null, file: "NOK55", code: "", granted: true },
                 { tag: "broken flag repaired", stored: "ZU?1234", later: null, file: "ZUM1234", code: "1234", granted: true },

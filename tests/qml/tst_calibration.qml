@@ -50,7 +50,6 @@ Item {
                 { tag: "started", steps: [start], text: " Calibration in progress...", icon: "Cancel", tight: 0, starts: 1, stops: 0, done: 0 },
                 { tag: "warm-up report", steps: [start, warm], text: " Calibration in progress...", icon: "Submit", tight: 0, starts: 1, stops: 0, done: 0 },
                 { tag: "tight value", steps: [start, warm, tight, ["updateMaxValue", 480]], text: " Calibration in progress...", icon: "Submit", tight: 450, starts: 1, stops: 0, done: 0 },
-                { tag: "completed", steps: [start, warm, tight, ["informCalibrationDone"]], text: " Completed !", icon: "Submit", tight: 450, starts: 1, stops: 0, done: 0 },
                 { tag: "closed after completion", steps: [start, warm, ["informCalibrationDone"], ["closeProgress"]], text: " Calibration Stopped !", icon: "Submit", tight: 0, starts: 1, stops: 1, done: 1 },
                 { tag: "reopened", steps: [start, warm, ["closeProgress"], ["reopen"], start], text: " Calibration in progress...", icon: "Cancel", tight: 0, starts: 2, stops: 1, done: 1 }
             ]

@@ -45,7 +45,6 @@ Item {
     SignalSpy { id: sent; target: page; signalName: "setProfileValues" }
     SignalSpy { id: eprom; target: page; signalName: "updateEPROMCount" }
     SignalSpy { id: purgeOn; target: page; signalName: "purgePressed" }
-    SignalSpy { id: purgeOff; target: page; signalName: "purgeReleased" }
     SignalSpy { id: shutdowns; target: page; signalName: "updateValveShutDown" }
     SignalSpy { id: popups; target: page; signalName: "openModalPopup" }
     SignalSpy { id: led; target: page; signalName: "setHeaterLED" }
@@ -67,7 +66,7 @@ Item {
         page.setGuiParams({ dwell: 250, dispenseCycles: 5 }, 3)
         serviceModeState = false
         estopActivator = " "
-        var spies = [sent, eprom, purgeOn, purgeOff, shutdowns, popups, led]
+        var spies = [sent, eprom, purgeOn, shutdowns, popups, led]
         for (var i = 0; i < spies.length; i++)
             spies[i].clear()
     }
@@ -160,7 +159,6 @@ Item {
         function test_editorLimits_data() {
             return [
                 { tag: "dwell 0", id: 2, n: 0, key: "dwell", value: 1 },
-                { tag: "rise 5", id: 4, n: 5, key: "riseTime", value: 80 },
                 { tag: "duty 150", id: 3, n: 150, key: "dutyCycle", value: 100 },
                 { tag: "cycles rounded", id: 1, n: 7.6, key: "dispenseCycles", value: 8 }
             ]
@@ -191,27 +189,6 @@ Item {
             mouseClick(item(data.arrow))
             compare(page.currentProfile.programValue, data.to)
             compare(item("programSelect").text, data.shown)
-        }
-
-        function test_lineDotRestoresStoredCount() {
-            fileIo.write(file(5), '{"dispenseCycles":"6"}')
-            page.setGuiParams(page.loadProfile(5), 5)
-            page.setNumber(1, 9)
-            page.toggleLineDot()
-            compare([lastSent().mode, lastSent().dispenseCycles], [1, 2])
-            verify(!item("runButtonID").visible)
-            page.toggleLineDot()
-            compare([lastSent().mode, lastSent().dispenseCycles], [0, 6])
-        }
-
-        function test_purgeTapRestoresWithoutPurging() {
-            mousePress(item("purgeButtonID"))
-            compare(lastSent().dispenseCycles, 999999)
-            wait(100)
-            mouseRelease(item("purgeButtonID"))
-            tryCompare(sent, "count", 2)
-            compare(lastSent().dispenseCycles, 5)
-            compare([purgeOn.count, purgeOff.count], [0, 1])
         }
 
         function test_purgeHoldKeepsOperatorProfile() {

@@ -59,7 +59,6 @@ Item {
 
         function test_scanClassification_data() {
             return [
-                { tag: "first", moves: ["scrollFirstID"], index: 0, kind: "Secured", shown: "Lab A" },
                 { tag: "down", moves: ["scrollDownID"], index: 1, kind: "Unsecured", shown: "Guest" },
                 { tag: "up wraps to the last", moves: ["scrollUpID"], index: 2, kind: "Secured", shown: "A very long netwo" },
                 { tag: "down wraps to the first", moves: ["scrollLastID", "scrollDownID"], index: 0, kind: "Secured", shown: "Lab A" }
