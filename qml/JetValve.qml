@@ -729,6 +729,8 @@ Rectangle {
             border.color: "#666633"
 
             Button {
+                id: freqButtonID
+
                 objectName: "freqButtonID"
                 height: parent.height * 0.8
                 width: height
@@ -747,9 +749,14 @@ Rectangle {
                 id: freqID2
 
                 objectName: "freqID2"
+                anchors.left: freqButtonID.right
                 anchors.right: parent.right
                 anchors.rightMargin: parent.width * 0.03
                 anchors.verticalCenter: parent.verticalCenter
+                horizontalAlignment: Text.AlignRight
+                // High frequencies shrink the text rather than run over the icon.
+                fontSizeMode: Text.HorizontalFit
+                minimumPixelSize: 6
                 color: "white"
                 font.family: "Gotham"
                 font.bold: true
