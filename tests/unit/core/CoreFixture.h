@@ -88,10 +88,9 @@ inline QList<int> values(const QSignalSpy &spy)
 inline QList<QByteArray> fullWrite(int duty, int rise, int dwell, int fall, int delay, int cycles, int mode)
 {
     QList<QByteArray> out{"\r"};
-    const QList<QPair<const char *, int>> steps{{"P04:", duty}, {"P00:", rise}, {"P01:", dwell},
-                                                {"P02:", fall}, {"P03:", delay}, {"P05:", cycles}};
-    for (const auto &step : steps)
-        out << step.first + QByteArray::number(step.second) + "\r";
+    int i = 0;
+    for (int value : {duty, rise, dwell, fall, delay, cycles})
+        out << QByteArray("P0") + "401235"[i++] + ':' + QByteArray::number(value) + '\r';
     if (mode == 0 || mode == 1)
         out << "P12:" + QByteArray::number(mode) + "\r";
     return out;

@@ -1,5 +1,6 @@
 // The serial link against the simulated board: bytes on the wire, chunks
-// handed upward, the bounded waits and the one-shot log lines.
+// handed upward, the bounded waits, the one-shot log lines and the log's bound
+// over a long run (appended in place, kept to its newer half past 256 KiB).
 #include "SerialPortIO.h"
 #include "SimBoard.h"
 #include "TestRoot.h"
@@ -8,6 +9,7 @@
 #include <QSignalSpy>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -19,6 +21,12 @@ int entries(const QString &text)
     return QString::fromLatin1(testroot::readFile(logPath)).count(text);
 }
 
+ino_t inodeOfLog()
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(testroot::path(logPath)).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
 } // namespace
 
 class TestSerialPortIO : public QObject
@@ -26,16 +34,44 @@ class TestSerialPortIO : public QObject
     Q_OBJECT
 
 private slots:
-    // The log lives for one run (its bound and line format: tst_seriallog).
+    // The log lives for one run.
     void constructionRemovesOldLogs()
     {
-        for (const char *old : {"/media/data/myLog.txt", "/media/data/myLog.txt.1", "/media/data/myLog.txtx"})
-            testroot::writeFile(old, "old");
-        testroot::writeFile("/media/data/keep.txt", "keep");
+        const QStringList old{"/media/data/myLog.txt", "/media/data/myLog.txt.1", "/media/data/myLog.txtx"};
+        for (const QString &file : old + QStringList{"/media/data/keep.txt"})
+            testroot::writeFile(file, "old");
         SerialPortIO link;
-        for (const char *old : {"/media/data/myLog.txt", "/media/data/myLog.txt.1", "/media/data/myLog.txtx"})
-            QVERIFY(!QFile::exists(testroot::path(old)));
+        for (const QString &file : old)
+            QVERIFY(!QFile::exists(testroot::path(file)));
         QVERIFY(QFile::exists(testroot::path("/media/data/keep.txt")));
+    }
+
+    void boundedAppend_data()
+    {
+        QTest::addColumn<int>("entries"); // of 100 bytes each, there before
+        QTest::newRow("small log") << 3;
+        QTest::newRow("past 256 KiB") << 2700;
+    }
+
+    void boundedAppend()
+    {
+        QFETCH(int, entries);
+        SerialPortIO link;
+        QByteArray old;
+        for (int i = 0; i < entries; ++i)
+            old += "\n" + QByteArray::number(100000 + i) + ": heater " + QByteArray(83, 'x') + "\n";
+        testroot::writeFile(logPath, old);
+        const ino_t before = inodeOfLog();
+        link.writeToLog("heater off");
+        const QByteArray log = testroot::readFile(logPath);
+        if (old.size() <= 256 * 1024) {
+            QCOMPARE(log, old + "\nheater off\n");
+            QCOMPARE(inodeOfLog(), before); // appended, not rewritten
+            return;
+        }
+        QVERIFY2(log.size() <= 128 * 1024 && log.size() > 120 * 1024, qPrintable(QString::number(log.size())));
+        QVERIFY(old.endsWith(log.chopped(12))); // the newest entries, whole
+        QVERIFY(log.startsWith("\n1") && log.endsWith("\n\nheater off\n"));
     }
 
     void closedPortDropsDataAndLogsOnce()
