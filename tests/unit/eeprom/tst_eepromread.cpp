@@ -26,8 +26,6 @@ class TestEepromRead : public QObject
 private slots:
     void init() { reset(); }
 
-    void crcCheckValue() { QCOMPARE(calcCrc(reinterpret_cast<const unsigned char *>("123456789"), 9), 0x29B1); }
-
     void reads_data()
     {
         QTest::addColumn<QByteArray>("chip"); // empty: forgets every write (/dev/zero)

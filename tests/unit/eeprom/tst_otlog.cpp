@@ -1,7 +1,7 @@
 // The over-temperature event log: one-minute spacing, trimming to 100
-// events, the fixed-width event line and the copy to the USB stick.
+// events and the fixed-width event line (the copy to the stick: the settings
+// page tests).
 #include "FileIo.h"
-#include "SimRoot.h"
 #include "ValveFixture.h"
 
 #include <QDateTime>
@@ -116,18 +116,6 @@ private slots:
         const QByteArray valveColumn = listed ? slave().toLatin1() + "    " : QByteArray(19, ' ');
         QCOMPARE(testroot::readFile(logPath).mid(header.size()), front.isEmpty() ? QByteArray() : front + valveColumn + stamp + "\n");
         QVERIFY(front.isEmpty() || qAbs(stamp.toLongLong() - now) <= 5);
-    }
-
-    void copyToStick()
-    {
-        FileIo().logOverTemperatureEvent(1, true, true, 80, 95);
-        const sim::SimRoot sim(testroot::root());
-        sim.addDevice(QStringLiteral("/dev/sda1"));
-        sim.setMountable({QStringLiteral("/dev/sda1")});
-        sim.clearCalls();
-        FileIo().copyOTLogToUSB();
-        QCOMPARE(sim.callLines(), QStringList({"umount /media/usb", "mount /dev/sda1 /media/usb", "umount /media/usb"}));
-        QCOMPARE(testroot::readFile(QStringLiteral("/media/usb/ot.log")), testroot::readFile(logPath));
     }
 };
 
