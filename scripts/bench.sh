@@ -62,9 +62,9 @@ bare_rss=$1
 set -- $(run_for "$seconds" "$console")
 console_rss=$1
 console_cpu=$2
-input_cpu=$(ZUM_SIM_TOOLS="$here/sim/tools" "$here/tests/run_in_root.sh" "$build/tests/unit/hw/bench_inputthread" 10 2>/dev/null \
+input_cpu=$(ZUM_SIM_TOOLS="$here/sim/tools" "$here/tests/run_in_root.sh" "$build/bench/bench_inputthread" 10 2>/dev/null \
     | sed -n 's/.* = \([0-9.]*\) % of one core/\1/p' | tail -n 1)
-paramwrite=$(ZUM_SIM_TOOLS="$here/sim/tools" "$here/tests/run_in_root.sh" "$build/tests/unit/core/bench_paramwrite" 2>/dev/null)
+paramwrite=$(ZUM_SIM_TOOLS="$here/sim/tools" "$here/tests/run_in_root.sh" "$build/bench/bench_paramwrite" 2>/dev/null)
 
 printf '| measure | console | bare window | ratio | target |\n|---|---|---|---|---|\n'
 awk -v c="$console_start" -v b="$bare_start" \

@@ -1,6 +1,6 @@
 // Prints the CPU time the input thread itself uses over a stretch of wall
 // time against the simulated sysfs tree. Run through tests/run_in_root.sh:
-//   tests/run_in_root.sh build/tests/unit/hw/bench_inputthread [seconds] [pause-ms]
+//   tests/run_in_root.sh build/bench/bench_inputthread [seconds] [pause-ms]
 // A pause other than the board's 5 ms shows how much of the cost is the
 // sleeping itself (each wake-up costs the thread some CPU of its own).
 #include "InputThread.h"
