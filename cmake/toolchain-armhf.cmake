@@ -2,8 +2,8 @@
 # compiler and Debian's own armhf Qt installed through multiarch
 # (dpkg --add-architecture armhf). The armhf Qt packages put their libraries,
 # headers and CMake files under .../arm-linux-gnueabihf/, beside the host's,
-# and their CMake files name the host's moc and rcc (/usr/lib/qt5/bin), so the
-# host tools generate the code and the cross compiler builds it.
+# and their CMake files name the host's moc, rcc and qmlcachegen (/usr/lib/qt5/bin),
+# so the host tools generate the code and the cross compiler builds it.
 #
 #   cmake -S . -B build-arm -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-armhf.cmake
 #
@@ -19,7 +19,7 @@ set(CMAKE_STRIP ${ZUM_CROSS_PREFIX}strip CACHE FILEPATH "")
 
 # No sysroot: CMAKE_LIBRARY_ARCHITECTURE makes find_package and find_library
 # look in the armhf multiarch folders (/usr/lib/arm-linux-gnueabihf) rather
-# than the host's; programs (moc, rcc, qmllint) are the host's.
+# than the host's; programs (moc, rcc, qmlcachegen, qmllint) are the host's.
 
 # Test programs run under user-mode emulation. No library prefix (-L or
 # QEMU_LD_PREFIX): the emulator then takes the armhf loader and libraries
