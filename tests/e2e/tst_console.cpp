@@ -1,7 +1,5 @@
 #include "ConsoleFixture.h"
 
-#include "SimBoard.h"
-
 // The operating screen end to end: what an operator sees and touches, and
 // what reaches the driver board, the valve chip and the DB15 lines.
 class TestConsole : public QObject
@@ -14,7 +12,6 @@ private slots:
     void startupSendsProfileOne();
     void editedDwellSurvivesRestart();
     void dotRunMovesTheValveCount();
-    void countReportsAddUpAcrossReads();
     void piezoOverTemperatureHoldsTheValve();
     void stopSourcesDoNotReleaseEachOther();
     void progressReportsDriveTheRunIndicator();
@@ -78,18 +75,6 @@ void TestConsole::dotRunMovesTheValveCount()
     QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), 12348, 5000);
     QTest::qWait(500);
     QCOMPARE(fx.property("mainWindow", "epromTotalCycles").toInt(), 12348);
-}
-
-void TestConsole::countReportsAddUpAcrossReads()
-{
-    const int before = fx.property("mainWindow", "epromTotalCycles").toInt();
-    const QByteArray record = sim::countReport(82);
-    fx.board->send(record + record + record);
-    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), before + 246, 3000);
-    fx.board->send(record.left(7));
-    QTest::qWait(100);
-    fx.board->send(record.mid(7));
-    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), before + 328, 3000);
 }
 
 void TestConsole::piezoOverTemperatureHoldsTheValve()

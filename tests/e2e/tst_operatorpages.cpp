@@ -6,8 +6,9 @@
 
 #include <algorithm>
 
-// The administrator's pages end to end: login, trigger mode, remote server,
-// calibration, software update and reboot, on the simulators and fake tools.
+// The administrator's pages end to end on the simulators and fake tools:
+// login, trigger mode, remote server, software update and reboot (the window
+// scenarios run a calibration).
 class TestOperatorPages : public QObject
 {
     Q_OBJECT
@@ -18,7 +19,6 @@ private slots:
     void logInWithTheFactoryPassword();
     void triggerModeReachesTheBoard();
     void remoteServerIsTakenFromThePage();
-    void calibrationRunsToItsEnd();
     void softwareUpdate_data();
     void softwareUpdate();
 
@@ -97,19 +97,6 @@ void TestOperatorPages::remoteServerIsTakenFromThePage()
     QTRY_VERIFY_WITH_TIMEOUT(identified(), 10000);
     QVERIFY(fx.root.readFile("/media/data/JetValveSettings.dat")
                 .contains(QByteArray("\"RemoteServerPort\":\"") + QByteArray::number(other.port()) + '"'));
-}
-
-void TestOperatorPages::calibrationRunsToItsEnd()
-{
-    fx.click("currentProgramButtonID");
-    fx.board->setCalibrationCurve(1200, 250, 2000);
-    QVERIFY(fx.click("programButtonID"));
-    QTRY_VERIFY(fx.item("calibarationID")->isVisible());
-    QVERIFY(fx.click("calibStartButtonID"));
-    QTRY_VERIFY_WITH_TIMEOUT(fx.wire().contains("P20:"), 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(fx.property("calibProgressID", "text").toString(), QString(" Completed !"), 30000);
-    QVERIFY(fx.click("calibCloseButtonID"));
-    QTRY_VERIFY_WITH_TIMEOUT(!fx.item("calibarationID")->isVisible(), 3000);
 }
 
 void TestOperatorPages::softwareUpdate_data()
