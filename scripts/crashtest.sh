@@ -15,20 +15,11 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 kills=${1:-200}
 build=${ZUM_BUILD_DIR:-$here/build}
 case $kills in '' | *[!0-9]*) echo "usage: $0 [kills]" >&2; exit 2 ;; esac
-"$here/scripts/install-deps.sh"
-cmake -S "$here" -B "$build" -DZUM_WERROR=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target zumvalvecontroller zumsim-cli >/dev/null
-
-root=$(mktemp -d "${TMPDIR:-/tmp}/zumcrash.XXXXXX")
-export ZUM_ROOT="$root" ZUM_CPU_ARCH=arm PATH="$here/sim/tools:$PATH"
-export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
-export ZUM_HEARTBEAT_FILE="$root/heartbeat"
-sim_bin="$build/sim/zumsim"
+. "$here/scripts/simulated-console.sh"
+simulated_console zumcrash
 console_bin="$build/app/zumvalvecontroller"
 data="$root/media/data"
 chip="$root/sys/devices/w1_bus_master1/2d-00000a1b2c3d/eeprom"
-logs="$root/logs"
-mkdir -p "$logs"
 
 sim="" console="" killer="" failures=0
 cleanup() {
@@ -42,10 +33,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'failures=$((failures + 1)); exit 1' INT TERM
 
-"$sim_bin" --root "$root" --no-stdin >"$logs/zumsim.log" 2>&1 &
-sim=$!
-for _ in $(seq 50); do [ -s "$root/sim/server.port" ] && break; sleep 0.1; done
-port=$(cat "$root/sim/server.port")
+start_simulator
 send() { "$sim_bin" --root "$root" "${@/#/--send=}" >>"$logs/commands.log" 2>&1 || true; }
 waiting_requests() { "$sim_bin" --root "$root" --send status 2>/dev/null | sed -n 's/.* \([0-9]*\) waiting).*/\1/p'; }
 

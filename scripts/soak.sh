@@ -19,17 +19,8 @@ warmup=30
 [ "$seconds" -lt 60 ] && warmup=$((seconds / 4))
 max_stall_ms=1500
 max_growth_pct=5
-"$here/scripts/install-deps.sh"
-cmake -S "$here" -B "$build" -DZUM_WERROR=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target zumvalvecontroller zumsim-cli >/dev/null
-
-root=$(mktemp -d "${TMPDIR:-/tmp}/zumsoak.XXXXXX")
-export ZUM_ROOT="$root" ZUM_CPU_ARCH=arm PATH="$here/sim/tools:$PATH"
-export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
-export ZUM_HEARTBEAT_FILE="$root/heartbeat"
-sim_bin="$build/sim/zumsim"
-logs="$root/logs"
-mkdir -p "$logs" "$root/media/data"
+. "$here/scripts/simulated-console.sh"
+simulated_console zumsoak
 
 sim="" console="" ok=0
 cleanup() {
@@ -42,10 +33,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-"$sim_bin" --root "$root" --no-stdin >"$logs/zumsim.log" 2>&1 &
-sim=$!
-for _ in $(seq 50); do [ -s "$root/sim/server.port" ] && break; sleep 0.1; done
-port=$(cat "$root/sim/server.port")
+start_simulator
 printf '{"trigOutForCamera":true,"repeatEnabled":false,"repeatDelay":100,"RemoteServerIP":"127.0.0.1","RemoteServerPort":"%s"}' \
     "$port" >"$root/media/data/JetValveSettings.dat"
 # Commands go in the background: the watch below must not wait for them.
