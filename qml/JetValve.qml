@@ -413,6 +413,13 @@ Rectangle {
         console.log("Error SET, controllerFaultRequestor: " + controllerFaultRequestor + " Setting Txt: " + name)
         heldFaults = heldFaults.concat([name])
         showFaults()
+        // No heating while anything holds the valve, from this moment on
+        // rather than from the next supervision tick.
+        heatingSelected = false
+        if (currentProfile)
+            currentProfile.nozTempState = false
+        startHeatingAfterCal = false
+        updateNozzleTempState(false)
         updateValveShutDown(true, name)
         handleThread.stopCalibration()
         serviceModeState = false

@@ -316,8 +316,12 @@ Item {
 
         function test_faults(data) {
             serviceModeState = true
+            page.heatingSelected = true
+            sample(20)
+            verify(page.nozzleHeaterStatus)
             for (var i = 0; i < data.steps.length; i++)
                 page.updateFault(data.steps[i][0], data.steps[i][1])
+            compare(page.nozzleHeaterStatus, false)
             compare(page.heldFaults, data.held)
             compare(root.controllerFault, data.held.length > 0)
             compare(root.controllerFaultRequestor, data.held.length ? data.held[0] : "NONE")
