@@ -317,7 +317,7 @@ QByteArray SimControl::net(const Args &args) const
         return error(QStringLiteral("net: pull, or plug [address]"));
     const QByteArray address = args.word(2);
     if (plug && args.size() == 3 && !parseIpv4(address))
-        return error(QStringLiteral("net: address must be IPv4 like 192.168.1.20"));
+        return error(QStringLiteral("net: address must be IPv4 like 192.0.2.20"));
 
     QFile macFile(rootDir + QLatin1String(eth1) + QStringLiteral("address"));
     QByteArray mac = macFile.open(QIODevice::ReadOnly) ? macFile.read(64).trimmed() : QByteArray();

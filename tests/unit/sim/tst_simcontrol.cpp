@@ -95,7 +95,7 @@ void TestSimControl::commands_data()
     QTest::newRow("chip unplugged") << QByteArray("eeprom unplug") << QByteArray("ok") << QString() << QByteArray() << "eeprom=none";
 
     QTest::newRow("cable pulled") << QByteArray("net pull") << QByteArray("ok") << "/sim/ifconfig.out" << QByteArray("eth1      Link encap:Ethernet  HWaddr 02:00:00:00:00:01\n          UP ") << "net=down";
-    QTest::newRow("cable in, address") << QByteArray("net plug 192.168.1.20") << QByteArray("ok") << "/sim/ifconfig.out" << QByteArray("eth1      Link encap:Ethernet  HWaddr 02:00:00:00:00:01\n          inet addr:192.168.1.20 ") << "net=up";
+    QTest::newRow("cable in, address") << QByteArray("net plug 192.0.2.20") << QByteArray("ok") << "/sim/ifconfig.out" << QByteArray("eth1      Link encap:Ethernet  HWaddr 02:00:00:00:00:01\n          inet addr:192.0.2.20 ") << "net=up";
     QTest::newRow("bad address") << QByteArray("net plug 1.2.3.256") << QByteArray("error: net") << operstate << QByteArray() << "net=up";
 
     QTest::newRow("stick with a file") << QByteArray("usb insert JET_VALVE/zuvc.ko=%H/zuvc.ko") << QByteArray("ok stick in with 1 files") << "/media/usb/JET_VALVE/zuvc.ko" << QByteArray("module") << "usb=in(1 files)";
