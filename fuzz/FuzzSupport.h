@@ -23,6 +23,14 @@
 #define ZUM_FUZZ_WITHOUT_LEAK_CHECK \
     extern "C" const char *__asan_default_options() { return "detect_leaks=0"; }
 
+// The start-up of a target that needs nothing but the common set-up below.
+#define ZUM_FUZZ_PLAIN_SET_UP                                   \
+    extern "C" int LLVMFuzzerInitialize(int *, char ***)      \
+    {                                                         \
+        fuzzsupport::setUp();                                 \
+        return 0;                                             \
+    }
+
 namespace fuzzsupport {
 
 // libFuzzer treats every non-zero byte here as a feature, like its own edge

@@ -8,11 +8,7 @@
 
 #include <cstring>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzzsupport::setUp();
-    return 0;
-}
+ZUM_FUZZ_PLAIN_SET_UP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

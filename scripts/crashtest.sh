@@ -25,9 +25,7 @@ sim="" console="" killer="" failures=0
 cleanup() {
     trap - EXIT INT TERM
     [ -n "$killer" ] && kill "$killer" 2>/dev/null
-    [ -n "$console" ] && kill -KILL -- "-$console" 2>/dev/null
-    [ -n "$sim" ] && kill "$sim" 2>/dev/null
-    wait 2>/dev/null || true
+    stop_simulated_console
     if [ "$failures" -eq 0 ]; then rm -rf "$root"; else echo "simulated root kept at $root"; fi
 }
 trap cleanup EXIT

@@ -25,3 +25,11 @@ start_simulator() {
     for _ in $(seq 50); do [ -s "$root/sim/server.port" ] && break; sleep 0.1; done
     port=$(cat "$root/sim/server.port")
 }
+
+# Stops the console (with the shell commands it runs, in its process group)
+# and zumsim. Expects: console, sim (empty when not started).
+stop_simulated_console() {
+    [ -n "$console" ] && kill -KILL -- "-$console" 2>/dev/null
+    [ -n "$sim" ] && kill "$sim" 2>/dev/null
+    wait 2>/dev/null || true
+}

@@ -25,9 +25,7 @@ simulated_console zumsoak
 sim="" console="" ok=0
 cleanup() {
     trap - EXIT INT TERM
-    [ -n "$console" ] && kill -KILL -- "-$console" 2>/dev/null
-    [ -n "$sim" ] && kill "$sim" 2>/dev/null
-    wait 2>/dev/null || true
+    stop_simulated_console
     if [ "$ok" -eq 1 ]; then rm -rf "$root"; else echo "simulated root and logs kept at $root"; fi
 }
 trap cleanup EXIT
