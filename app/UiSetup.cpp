@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QResource>
 #include <QtQml>
 
 
@@ -22,9 +23,15 @@ void registerQmlTypes()
 
 // The pages ask for "Gotham"; that name maps onto the bold sans-serif font
 // carried in the resource bundle, so the board needs no font of its own.
+// An uncompressed font is used in place, without a copy on the heap (the font
+// database would otherwise hold two).
 void installBundledFont()
 {
-    const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DejaVuSans-Bold.ttf"));
+    const QResource font(QStringLiteral(":/fonts/DejaVuSans-Bold.ttf"));
+    const QByteArray data = font.compressionAlgorithm() == QResource::NoCompression
+        ? QByteArray::fromRawData(reinterpret_cast<const char *>(font.data()), int(font.size()))
+        : font.uncompressedData();
+    const int id = data.isEmpty() ? -1 : QFontDatabase::addApplicationFontFromData(data);
     const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
     if (families.isEmpty()) {
         qWarning("bundled font missing; \"Gotham\" falls back to the system font");
