@@ -1,6 +1,4 @@
 import QtQuick 2.4
-import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
 import "Passwords.js" as Passwords
 
 // Administrator login: checks the password, changes it, switches it off and
@@ -171,18 +169,6 @@ Rectangle {
             loginResult(true)
     }
 
-    Component {
-        id: iconButtonStyle
-
-        ButtonStyle {
-            background: Item {}
-            label: Image {
-                source: control.iconSource
-                fillMode: Image.PreserveAspectFit
-            }
-        }
-    }
-
     Item {
         id: loginPanelID
 
@@ -191,7 +177,7 @@ Rectangle {
         height: parent.height * 0.8
         visible: !changePasswordSelected
 
-        Button {
+        TouchButton {
             id: masterResetButtonID
 
             objectName: "masterResetButtonID"
@@ -201,11 +187,10 @@ Rectangle {
             height: width
             tooltip: "Master Reset"
             iconSource: "qrc:///images/MasterReset.png"
-            style: iconButtonStyle
             onClicked: resetConfirmationID.visible = true
         }
 
-        Button {
+        TouchButton {
             id: passWdDisabledID
 
             objectName: "passWdDisabledID"
@@ -215,7 +200,6 @@ Rectangle {
             height: width
             tooltip: getPwDisableStatus() ? "Switch Password On" : "Switch Password Off"
             iconSource: getPwDisableStatus() ? "qrc:///images/PasswdDisabled.png" : "qrc:///images/PasswdEnabled.png"
-            style: iconButtonStyle
             onClicked: disablePassword()
         }
 
@@ -387,7 +371,7 @@ Rectangle {
         y: parent.height * 0.82
         spacing: parent.width * 0.04
 
-        Button {
+        TouchButton {
             id: changePasswordButtonID
 
             objectName: "changePasswordButtonID"
@@ -395,27 +379,24 @@ Rectangle {
             height: adminPageID.height * 0.16
             tooltip: changePasswordSelected ? "Login" : "Change Password"
             iconSource: changePasswordSelected ? "qrc:///images/ChangePasswordSelected.png" : "qrc:///images/ChangePassword.png"
-            style: iconButtonStyle
             onClicked: toggleChangePassword()
         }
 
-        Button {
+        TouchButton {
             objectName: "submitPasswordButtonID"
             width: adminPageID.width * 0.12
             height: adminPageID.height * 0.16
             tooltip: "Submit"
             iconSource: "qrc:///images/Submit.png"
-            style: iconButtonStyle
             onClicked: submitPassword()
         }
 
-        Button {
+        TouchButton {
             objectName: "cancelAdminButtonID"
             width: adminPageID.width * 0.12
             height: adminPageID.height * 0.16
             tooltip: "Cancel"
             iconSource: "qrc:///images/Cancel.png"
-            style: iconButtonStyle
             onClicked: closeAdminPage()
         }
     }
@@ -478,7 +459,7 @@ Rectangle {
             }
         }
 
-        Button {
+        TouchButton {
             objectName: "confirmMasterResetID"
             x: parent.width * 0.2
             y: parent.height * 0.6
@@ -486,11 +467,10 @@ Rectangle {
             height: parent.height * 0.16
             tooltip: "Submit"
             iconSource: "qrc:///images/Submit.png"
-            style: iconButtonStyle
             onClicked: masterReset()
         }
 
-        Button {
+        TouchButton {
             objectName: "cancelMasterResetID"
             x: parent.width * 0.58
             y: parent.height * 0.6
@@ -498,7 +478,6 @@ Rectangle {
             height: parent.height * 0.16
             tooltip: "Cancel"
             iconSource: "qrc:///images/Cancel.png"
-            style: iconButtonStyle
             onClicked: cancelMasterReset()
         }
     }

@@ -1,6 +1,4 @@
 import QtQuick 2.4
-import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
 
 // Guides the operator through the piezo calibration: asks for the nozzle to be
 // tightened, starts the sequence and shows its progress until it completes or
@@ -97,18 +95,6 @@ Rectangle {
         calibLooseValue = 0
     }
 
-    Component {
-        id: iconButtonStyle
-
-        ButtonStyle {
-            background: Item {}
-            label: Image {
-                source: control.iconSource
-                fillMode: Image.PreserveAspectFit
-            }
-        }
-    }
-
     Rectangle {
         id: preCalibDialogID
 
@@ -159,7 +145,7 @@ Rectangle {
             }
         }
 
-        Button {
+        TouchButton {
             objectName: "preCalibCloseButtonID"
             x: parent.width - width - parent.width * 0.02
             y: parent.width * 0.02
@@ -167,7 +153,6 @@ Rectangle {
             height: width
             tooltip: "Close"
             iconSource: "qrc:///images/Cancel.png"
-            style: iconButtonStyle
             onClicked: calibrationCompleted()
         }
     }
@@ -204,7 +189,7 @@ Rectangle {
             }
         }
 
-        Button {
+        TouchButton {
             id: calibCloseButtonID
 
             objectName: "calibCloseButtonID"
@@ -214,7 +199,6 @@ Rectangle {
             height: width
             tooltip: "Stop Calibration"
             iconSource: "qrc:///images/Cancel.png"
-            style: iconButtonStyle
             onClicked: closeProgress()
 
             states: State {

@@ -1,6 +1,4 @@
 import QtQuick 2.4
-import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
 import "SettingsRules.js" as Rules
 
 // The remote server's address and port, typed on the keypad octet by octet.
@@ -17,15 +15,6 @@ Rectangle {
     property string commPort: Rules.defaultServerPort
     property string currentSelection: "IP1"
     property real fontsizeqml: height > 0 ? height * 0.051 : 1
-    // Icon buttons show their image scaled into the button.
-    property Component iconButtonStyle: ButtonStyle {
-        background: Image {
-            source: control.iconSource
-            fillMode: Image.PreserveAspectFit
-            opacity: control.pressed ? 0.6 : 1
-        }
-        label: Item {}
-    }
 
     signal closeCommPage()
     signal saveCommConfig(var remoteIP, var remotePort)
@@ -179,7 +168,7 @@ Rectangle {
             font.pixelSize: fontsizeqml * 0.9
         }
 
-        Button {
+        TouchButton {
             objectName: "commSubmitButtonID"
             x: parent.width * 0.12
             y: parent.height * 0.8
@@ -187,11 +176,12 @@ Rectangle {
             height: parent.height * 0.16
             tooltip: "Submit"
             iconSource: "qrc:///images/Submit.png"
-            style: iconButtonStyle
+            iconMargin: 0
+            dimWhenPressed: true
             onClicked: submit()
         }
 
-        Button {
+        TouchButton {
             objectName: "commCancelButtonID"
             x: parent.width * 0.58
             y: parent.height * 0.8
@@ -199,7 +189,8 @@ Rectangle {
             height: parent.height * 0.16
             tooltip: "Cancel"
             iconSource: "qrc:///images/Cancel.png"
-            style: iconButtonStyle
+            iconMargin: 0
+            dimWhenPressed: true
             onClicked: closeCommPage()
         }
     }

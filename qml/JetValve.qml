@@ -1,6 +1,4 @@
 import QtQuick 2.4
-import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
 import "Profiles.js" as Profiles
 
 // The operating screen: the dispense profile in force with its files, runs,
@@ -488,17 +486,6 @@ Rectangle {
 
     color: "#333300"
 
-    Component {
-        id: flatButtonStyle
-
-        ButtonStyle {
-            background: Rectangle {
-                color: control.pressed ? "#555500" : "transparent"
-                radius: 3
-            }
-        }
-    }
-
     // ---- header ----
     Rectangle {
         id: headerID
@@ -559,49 +546,46 @@ Rectangle {
         height: parent.height * 0.095
         enabled: !runInProgressState
 
-        Button {
+        TouchButton {
             objectName: "leftArrowID"
             width: parent.width * 0.25
             height: parent.height
-            style: flatButtonStyle
+            pressedColor: "#555500"
+            radius: 3
             onClicked: stepProfile(-1)
 
             Image { anchors.fill: parent; fillMode: Image.PreserveAspectFit; source: "qrc:///images/Left.png" }
         }
 
-        Button {
+        TouchButton {
             id: programSelect
 
             objectName: "programSelect"
             width: parent.width * 0.5
             height: parent.height
-            style: ButtonStyle {
-                background: Rectangle { color: "black"; border.color: "#f0b323"; radius: 3 }
-                label: Text {
-                    text: control.text
-                    color: "white"
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                    font.family: "Gotham"
-                    font.bold: true
-                    font.pixelSize: fontsizeqml
-                }
-            }
+            color: "black"
+            borderColor: "#f0b323"
+            radius: 3
+            textColor: "white"
+            font.family: "Gotham"
+            font.bold: true
+            font.pixelSize: fontsizeqml
             onClicked: invokeProfileKeyPad()
         }
 
-        Button {
+        TouchButton {
             objectName: "rightArrowID"
             width: parent.width * 0.25
             height: parent.height
-            style: flatButtonStyle
+            pressedColor: "#555500"
+            radius: 3
             onClicked: stepProfile(1)
 
             Image { anchors.fill: parent; fillMode: Image.PreserveAspectFit; source: "qrc:///images/Right.png" }
         }
     }
 
-    Button {
+    TouchButton {
         id: saveButtonID
 
         objectName: "saveButtonID"
@@ -611,7 +595,8 @@ Rectangle {
         height: selectorID.height
         enabled: !runInProgressState
         tooltip: adminControl ? "Save Profile" : "Login Required"
-        style: flatButtonStyle
+        pressedColor: "#555500"
+        radius: 3
         onClicked: {
             if (adminControl)
                 giveThumbsUp(saveProgram())
@@ -690,7 +675,7 @@ Rectangle {
             color: "black"
             border.color: "#666633"
 
-            Button {
+            TouchButton {
                 id: nzTempButtonID
 
                 objectName: "nzTempButtonID"
@@ -699,7 +684,8 @@ Rectangle {
                 x: parent.width * 0.04
                 anchors.verticalCenter: parent.verticalCenter
                 tooltip: "Nozzle Temperature"
-                style: flatButtonStyle
+                pressedColor: "#555500"
+                radius: 3
                 onClicked: heaterButtonClicked()
 
                 Image {
@@ -735,7 +721,7 @@ Rectangle {
             color: "black"
             border.color: "#666633"
 
-            Button {
+            TouchButton {
                 id: freqButtonID
 
                 objectName: "freqButtonID"
@@ -743,7 +729,8 @@ Rectangle {
                 width: height
                 x: parent.width * 0.04
                 anchors.verticalCenter: parent.verticalCenter
-                style: flatButtonStyle
+                pressedColor: "#555500"
+                radius: 3
                 onClicked: {
                     waveformPanelID.visible = !waveformPanelID.visible
                     waveCanvasID.requestPaint()
@@ -777,7 +764,7 @@ Rectangle {
             color: "black"
             border.color: "#666633"
 
-            Button {
+            TouchButton {
                 id: lineDotButtonID
 
                 property bool selected: false
@@ -785,7 +772,8 @@ Rectangle {
                 objectName: "lineDotButtonID"
                 anchors.fill: parent
                 enabled: !runInProgressState
-                style: flatButtonStyle
+                pressedColor: "#555500"
+                radius: 3
                 onClicked: toggleLineDot()
 
                 Image {
@@ -861,13 +849,14 @@ Rectangle {
             }
         }
 
-        Button {
+        TouchButton {
             objectName: "waveRedrawID"
             width: parent.height * 0.18
             height: width
             x: parent.width * 0.02
             y: parent.height * 0.01
-            style: flatButtonStyle
+            pressedColor: "#555500"
+            radius: 3
             onClicked: waveCanvasID.requestPaint()
 
             Image { anchors.fill: parent; fillMode: Image.PreserveAspectFit; source: "qrc:///images/FreqSelected.png" }
@@ -900,14 +889,15 @@ Rectangle {
             font.pixelSize: fontsizeqml * 0.8
         }
 
-        Button {
+        TouchButton {
             objectName: "waveCloseID"
             width: parent.height * 0.18
             height: width
             anchors.right: parent.right
             y: parent.height * 0.01
             tooltip: "Close"
-            style: flatButtonStyle
+            pressedColor: "#555500"
+            radius: 3
             onClicked: waveformPanelID.visible = false
 
             Image { anchors.fill: parent; fillMode: Image.PreserveAspectFit; source: "qrc:///images/Cancel.png" }
@@ -922,14 +912,15 @@ Rectangle {
         width: parent.width * 0.18
         height: parent.height * 0.86
 
-        Button {
+        TouchButton {
             id: runButtonID
 
             objectName: "runButtonID"
             width: parent.width
             height: parent.height * 0.3
             enabled: homePageIndicator && runEnabled
-            style: flatButtonStyle
+            pressedColor: "#555500"
+            radius: 3
             onClicked: runPressed()
 
             Image {
@@ -963,7 +954,7 @@ Rectangle {
             MouseArea { anchors.fill: parent }
         }
 
-        Button {
+        TouchButton {
             id: purgeButtonID
 
             objectName: "purgeButtonID"
@@ -972,7 +963,8 @@ Rectangle {
             height: parent.height * 0.22
             enabled: !controllerFault
             visible: !runInProgressState
-            style: flatButtonStyle
+            pressedColor: "#555500"
+            radius: 3
             onPressedChanged: pressed ? purgePress() : purgeRelease()
 
             Image {
@@ -982,7 +974,7 @@ Rectangle {
             }
         }
 
-        Button {
+        TouchButton {
             id: valveButtonID
 
             property bool guarded: false
@@ -993,7 +985,8 @@ Rectangle {
             height: parent.height * 0.2
             enabled: !controllerFault && !guarded
             visible: !runInProgressState
-            style: flatButtonStyle
+            pressedColor: "#555500"
+            radius: 3
             onClicked: toggleServiceMode()
 
             Image {
@@ -1003,12 +996,13 @@ Rectangle {
             }
         }
 
-        Button {
+        TouchButton {
             objectName: "eStopButtonID"
             y: parent.height * 0.78
             width: parent.width
             height: parent.height * 0.22
-            style: flatButtonStyle
+            pressedColor: "#555500"
+            radius: 3
             onClicked: pressEStop()
 
             Image { anchors.fill: parent; fillMode: Image.PreserveAspectFit; source: "qrc:///images/EStop.png" }

@@ -1,6 +1,4 @@
 import QtQuick 2.4
-import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
 
 // Two-line message box; the host shows it and hides it on the close icon.
 Rectangle {
@@ -52,16 +50,15 @@ Rectangle {
         }
     }
 
-    Button {
+    TouchButton {
         objectName: "closeIconID"
         x: parent.width * 0.75
         y: parent.height * 0.75
         width: parent.height * 0.2
         height: width
         tooltip: "Close"
-        style: ButtonStyle {
-            background: Image { source: "qrc:///images/Cancel.png"; fillMode: Image.PreserveAspectFit }
-        }
+        iconSource: "qrc:///images/Cancel.png"
+        iconMargin: 0
         onClicked: popUpRootID.closeButtonPressed()
     }
 }

@@ -1,6 +1,4 @@
 import QtQuick 2.4
-import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
 import "SettingsRules.js" as Rules
 
 // How a run repeats: repeat mode with its delay, sequence mode with its start
@@ -139,7 +137,7 @@ Rectangle {
                 { name: "cancelIconID", x: 0.55, y: 0.82, tip: "Cancel" }
             ]
 
-            Button {
+            TouchButton {
                 objectName: modelData.name
                 x: modelData.x * fieldsID.width
                 y: modelData.y * fieldsID.height
@@ -152,13 +150,6 @@ Rectangle {
                     case "repeatIconID": return loc_RepeatSelected ? "qrc:///images/Repeat.png" : "qrc:///images/RepeatNot.png"
                     case "submitIconID": return "qrc:///images/Submit.png"
                     default: return "qrc:///images/Cancel.png"
-                    }
-                }
-                style: ButtonStyle {
-                    background: Item {}
-                    label: Image {
-                        source: control.iconSource
-                        fillMode: Image.PreserveAspectFit
                     }
                 }
                 onClicked: {

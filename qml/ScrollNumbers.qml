@@ -1,6 +1,4 @@
 import QtQuick 2.4
-import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
 
 // Seven-digit roller editor for one dispense parameter: each column steps its
 // own digit up or down (wrapping, no carry); the host applies the limits on save.
@@ -111,14 +109,13 @@ Rectangle {
         visible: position >= scrollNumbersID.hiddenLeading
                  && (scrollNumbersID.decimals === 0 || position - 3 <= scrollNumbersID.decimals)
 
-        Button {
+        TouchButton {
             objectName: "up"
             width: parent.width
             height: parent.height * 0.3
             tooltip: "+"
-            style: ButtonStyle {
-                background: Image { source: "qrc:///images/Up.png"; fillMode: Image.PreserveAspectFit }
-            }
+            iconSource: "qrc:///images/Up.png"
+            iconMargin: 0
             onClicked: column.step(1)
         }
 
@@ -140,15 +137,14 @@ Rectangle {
             }
         }
 
-        Button {
+        TouchButton {
             objectName: "down"
             y: parent.height * 0.7
             width: parent.width
             height: parent.height * 0.3
             tooltip: "-"
-            style: ButtonStyle {
-                background: Image { source: "qrc:///images/Down.png"; fillMode: Image.PreserveAspectFit }
-            }
+            iconSource: "qrc:///images/Down.png"
+            iconMargin: 0
             onClicked: column.step(-1)
         }
     }
@@ -188,7 +184,7 @@ Rectangle {
         font.pixelSize: scrollNumbersID.fontsizeqml
     }
 
-    Button {
+    TouchButton {
         id: saveIconID
 
         objectName: "saveIconID"
@@ -197,13 +193,12 @@ Rectangle {
         width: parent.width * 0.13
         height: Math.min(width, parent.height * 0.35)
         tooltip: "Save"
-        style: ButtonStyle {
-            background: Image { source: "qrc:///images/Submit.png"; fillMode: Image.PreserveAspectFit }
-        }
+        iconSource: "qrc:///images/Submit.png"
+        iconMargin: 0
         onClicked: scrollNumbersID.saveNumber()
     }
 
-    Button {
+    TouchButton {
         id: closeIconID
 
         objectName: "closeIconID"
@@ -212,9 +207,8 @@ Rectangle {
         width: saveIconID.width
         height: saveIconID.height
         tooltip: "Close"
-        style: ButtonStyle {
-            background: Image { source: "qrc:///images/Cancel.png"; fillMode: Image.PreserveAspectFit }
-        }
+        iconSource: "qrc:///images/Cancel.png"
+        iconMargin: 0
         onClicked: scrollNumbersID.cancelScrollPage()
     }
 }

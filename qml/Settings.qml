@@ -1,6 +1,4 @@
 import QtQuick 2.4
-import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
 import "SettingsRules.js" as Rules
 
 // The administrator's system settings: owns the settings file, hands the
@@ -315,7 +313,7 @@ Rectangle {
             { name: "rebootIconID", image: "Reboot", selectable: "", tip: "Reboot" }
         ]
 
-        Button {
+        TouchButton {
             objectName: modelData.name
             x: settingsPage.width * (0.02 + index * 0.14)
             y: settingsPage.height * 0.13
@@ -327,13 +325,6 @@ Rectangle {
                     return triggerModeCamera ? "qrc:///images/trig_for_camera.png" : "qrc:///images/trig_for_dispense.png"
                 var selected = modelData.selectable !== "" && selectedIcon === modelData.selectable
                 return "qrc:///images/" + modelData.image + (selected ? "Selected" : "") + ".png"
-            }
-            style: ButtonStyle {
-                background: Item {}
-                label: Image {
-                    source: control.iconSource
-                    fillMode: Image.PreserveAspectFit
-                }
             }
             onClicked: {
                 switch (modelData.name) {
@@ -373,27 +364,20 @@ Rectangle {
             font.pixelSize: fontsizeqml
         }
 
-        Button {
+        TouchButton {
             objectName: "cycleExportButtonID"
             x: cycleCountTextID.x
             y: cycleCountTextID.y
             width: cycleCountTextID.width * 0.35
             height: cycleCountTextID.height
             text: "Cycle"
-            style: ButtonStyle {
-                background: Item {}
-                label: Text {
-                    text: control.text
-                    color: "black"
-                    font.family: "Gotham"
-                    font.bold: true
-                    font.pixelSize: fontsizeqml
-                }
-            }
+            font.family: "Gotham"
+            font.bold: true
+            font.pixelSize: fontsizeqml
             onClicked: exportOverTemperatureLog()
         }
 
-        Button {
+        TouchButton {
             objectName: "cycleCancelIconID"
             anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
@@ -401,13 +385,6 @@ Rectangle {
             height: width
             tooltip: "Cancel"
             iconSource: "qrc:///images/Cancel.png"
-            style: ButtonStyle {
-                background: Item {}
-                label: Image {
-                    source: control.iconSource
-                    fillMode: Image.PreserveAspectFit
-                }
-            }
             onClicked: selectedIcon = ""
         }
     }
@@ -436,35 +413,21 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
             spacing: parent.width * 0.02
 
-            Button {
+            TouchButton {
                 objectName: "updateSubmitIconID"
                 width: parent.parent.height * 0.7
                 height: width
                 tooltip: "Submit"
                 iconSource: "qrc:///images/Submit.png"
-                style: ButtonStyle {
-                    background: Item {}
-                    label: Image {
-                        source: control.iconSource
-                        fillMode: Image.PreserveAspectFit
-                    }
-                }
                 onClicked: runSoftwareUpdate()
             }
 
-            Button {
+            TouchButton {
                 objectName: "updateCancelIconID"
                 width: parent.parent.height * 0.7
                 height: width
                 tooltip: "Cancel"
                 iconSource: "qrc:///images/Cancel.png"
-                style: ButtonStyle {
-                    background: Item {}
-                    label: Image {
-                        source: control.iconSource
-                        fillMode: Image.PreserveAspectFit
-                    }
-                }
                 onClicked: {
                     selectedIcon = ""
                     messageText = " "

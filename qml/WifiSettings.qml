@@ -31,15 +31,6 @@ Rectangle {
     // Why the back end refused the last join before running any tool.
     property string refusalText: ""
     property real fontsizeqml: height > 0 ? height * 0.051 : 1
-    // Icon buttons show their image scaled into the button.
-    property Component iconButtonStyle: ButtonStyle {
-        background: Image {
-            source: control.iconSource
-            fillMode: Image.PreserveAspectFit
-            opacity: control.pressed ? 0.6 : 1
-        }
-        label: Item {}
-    }
 
     signal closeWifiSettingsPage()
 
@@ -277,11 +268,15 @@ Rectangle {
                     { name: "closeWifiButtonID", label: "Close" }
                 ]
 
-                Button {
+                TouchButton {
                     objectName: modelData.name
                     width: infoID.width * 0.44
                     height: infoID.height * 0.12
                     text: modelData.name === "connectButtonID" ? connectButtonText : modelData.label
+                    color: "#e8e8e8"
+                    pressedColor: "#c8c8c8"
+                    borderColor: "#999999"
+                    radius: 3
                     onClicked: {
                         switch (modelData.name) {
                         case "scanButtonID": scanWifi(); break
@@ -345,12 +340,13 @@ Rectangle {
                 { name: "scrollLastID", image: "ScrollLast", where: "last" }
             ]
 
-            Button {
+            TouchButton {
                 objectName: modelData.name
                 width: parent.width
                 height: wifiSettingsPage.height * 0.19
                 iconSource: "qrc:///images/" + modelData.image + ".png"
-                style: iconButtonStyle
+                iconMargin: 0
+                dimWhenPressed: true
                 onClicked: moveTumbler(modelData.where)
             }
         }

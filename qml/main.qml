@@ -1,6 +1,5 @@
 import QtQuick 2.4
 import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
 import com.zum.qml 1.0
 import "Replies.js" as Replies
 
@@ -295,20 +294,6 @@ ApplicationWindow {
         handleThread.sendP26()
     }
 
-    // Buttons that are just their picture, scaled to the button.
-    Component {
-        id: imageButtonStyle
-
-        ButtonStyle {
-            background: Item {}
-            label: Image {
-                source: control.iconSource
-                fillMode: Image.PreserveAspectFit
-                opacity: control.enabled ? 1 : 0.4
-            }
-        }
-    }
-
     FileIo {
         id: fileIo
 
@@ -426,7 +411,7 @@ ApplicationWindow {
                     enabled: modelData.button === "currentProgramButtonID" || modelData.button === "iotButtonID"
                              || !runInProgressState
 
-                    Button {
+                    TouchButton {
                         objectName: modelData.button
                         anchors.centerIn: parent
                         width: Math.min(parent.width, parent.height) * 0.9
@@ -435,7 +420,7 @@ ApplicationWindow {
                         iconSource: "qrc:///images/" + (parent.selected ? modelData.selectedImage : modelData.image)
                                     + ".png"
                         tooltip: navigationTooltip(modelData.button)
-                        style: imageButtonStyle
+                        dimWhenDisabled: true
                         onClicked: navigationClicked(modelData.button)
                     }
 
@@ -648,7 +633,7 @@ ApplicationWindow {
             text: profileKeypadNumber
         }
 
-        Button {
+        TouchButton {
             objectName: "profileKeypadSubmitID"
             x: parent.width * 0.62
             y: parent.height * 0.02
@@ -656,11 +641,11 @@ ApplicationWindow {
             height: width
             iconSource: "qrc:///images/Submit.png"
             tooltip: "Submit"
-            style: imageButtonStyle
+            dimWhenDisabled: true
             onClicked: submitProfileKeyPad()
         }
 
-        Button {
+        TouchButton {
             objectName: "profileKeypadCancelID"
             x: parent.width * 0.8
             y: parent.height * 0.02
@@ -668,7 +653,7 @@ ApplicationWindow {
             height: width
             iconSource: "qrc:///images/Cancel.png"
             tooltip: "Cancel"
-            style: imageButtonStyle
+            dimWhenDisabled: true
             onClicked: numberPadToSetProfileID.visible = false
         }
 
@@ -695,14 +680,14 @@ ApplicationWindow {
             anchors.fill: parent
         }
 
-        Button {
+        TouchButton {
             objectName: "resetBannerButtonID"
             anchors.centerIn: parent
             width: parent.height * 0.45
             height: width
             iconSource: "qrc:///images/EStop.png"
             tooltip: "Reset"
-            style: imageButtonStyle
+            dimWhenDisabled: true
             onClicked: resetBannerPressed()
         }
 
