@@ -27,6 +27,12 @@ Rectangle {
     property string statusText: "Not Connected"
     property string detailText: ""
     property string connectButtonText: "Connect"
+    // The busy indicator turns while a join is under way.
+    property bool connecting: false
+    // The tumbler and the busy indicator are made when the page is first
+    // shown: the page itself is created at every start for its default join,
+    // mostly never to be opened.
+    property bool shownOnce: false
     property int progressTicks: 0
     // Why the back end refused the last join before running any tool.
     property string refusalText: ""
@@ -43,7 +49,6 @@ Rectangle {
 
     // Shows the network under the tumbler as secured or open.
     function classifySelection() {
-        currentSSIDIndex = Math.max(0, ssidTumblerID.currentIndexAt(0))
         if (currentSSIDIndex >= wifiSSIDList.length) {
             currentSSID = "NIL"
             securityText = networkText = hintText = shownName = ""
@@ -58,7 +63,9 @@ Rectangle {
     }
 
     function selectIndex(index) {
-        ssidTumblerID.setCurrentIndexAt(0, index, 0)
+        currentSSIDIndex = Math.max(0, index)
+        if (ssidTumblerLoaderID.item)
+            ssidTumblerLoaderID.item.setCurrentIndexAt(0, currentSSIDIndex, 0)
         classifySelection()
     }
 
@@ -69,12 +76,12 @@ Rectangle {
     }
 
     function moveTumbler(where) {
-        selectIndex(Wifi.moveIndex(ssidTumblerID.currentIndexAt(0), wifiSSIDList.length, where))
+        selectIndex(Wifi.moveIndex(currentSSIDIndex, wifiSSIDList.length, where))
     }
 
     function startProgress() {
         progressTicks = 0
-        connectingIndicatorID.visible = true
+        connecting = true
         progressTimerID.restart()
     }
 
@@ -163,6 +170,8 @@ Rectangle {
     objectName: "wifiSettingsPage"
     color: "black"
     onVisibleChanged: {
+        if (visible)
+            shownOnce = true
         if (visible && !connectionStatus)
             scanWifi()
     }
@@ -183,7 +192,7 @@ Rectangle {
         onTriggered: {
             progressTicks += 1
             if (progressTicks >= 50) {
-                connectingIndicatorID.visible = false
+                connecting = false
                 stop()
             }
         }
@@ -242,16 +251,16 @@ Rectangle {
             }
         }
 
-        BusyIndicator {
-            id: connectingIndicatorID
-
+        Loader {
             objectName: "connectingIndicatorID"
             x: parent.width * 0.75
             y: parent.height * 0.03
             width: parent.height * 0.12
             height: width
-            visible: false
-            running: visible
+            visible: connecting
+            active: (shownOnce || wifiSettingsPage.visible) && connecting
+
+            sourceComponent: BusyIndicator { running: true }
         }
 
         Grid {
@@ -290,39 +299,52 @@ Rectangle {
         }
     }
 
-    Tumbler {
-        id: ssidTumblerID
+    Loader {
+        id: ssidTumblerLoaderID
 
-        objectName: "ssidTumblerID"
         x: parent.width * 0.5
         y: parent.height * 0.04
         width: parent.width * 0.36
         height: parent.height * 0.92
-        style: TumblerStyle {
-            visibleItemCount: 5
+        active: shownOnce || wifiSettingsPage.visible
 
-            delegate: Item {
-                implicitHeight: (ssidTumblerID.height - padding.top - padding.bottom) / 5
+        sourceComponent: Tumbler {
+            id: ssidTumblerID
 
-                Text {
-                    anchors.fill: parent
-                    anchors.margins: 4
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                    elide: Text.ElideRight
-                    text: styleData.value
-                    color: styleData.current ? "black" : "#555555"
-                    font.family: "Gotham"
-                    font.bold: styleData.current
-                    font.pixelSize: fontsizeqml * 0.8
+            objectName: "ssidTumblerID"
+            style: TumblerStyle {
+                visibleItemCount: 5
+
+                delegate: Item {
+                    implicitHeight: (ssidTumblerID.height - padding.top - padding.bottom) / 5
+
+                    Text {
+                        anchors.fill: parent
+                        anchors.margins: 4
+                        horizontalAlignment: Text.AlignHCenter
+                        verticalAlignment: Text.AlignVCenter
+                        elide: Text.ElideRight
+                        text: styleData.value
+                        color: styleData.current ? "black" : "#555555"
+                        font.family: "Gotham"
+                        font.bold: styleData.current
+                        font.pixelSize: fontsizeqml * 0.8
+                    }
                 }
             }
-        }
 
-        TumblerColumn {
-            model: wifiSettingsPage.wifiSSIDList
-            width: ssidTumblerID.width
-            onCurrentIndexChanged: classifySelection()
+            TumblerColumn {
+                model: wifiSettingsPage.wifiSSIDList
+                width: ssidTumblerID.width
+                onCurrentIndexChanged: {
+                    if (currentIndex !== currentSSIDIndex) {
+                        currentSSIDIndex = currentIndex
+                        classifySelection()
+                    }
+                }
+            }
+
+            Component.onCompleted: setCurrentIndexAt(0, currentSSIDIndex, 0)
         }
     }
 

@@ -70,6 +70,7 @@ Item {
             for (var i = 0; i < data.moves.length; i++)
                 mouseClick(findChild(page, data.moves[i]))
             compare(page.currentSSIDIndex, data.index)
+            compare(findChild(page, "ssidTumblerID").currentIndexAt(0), data.index)
             compare(page.securityText, data.kind)
             compare(page.shownName, data.shown)
         }
@@ -102,6 +103,7 @@ Item {
             }
             compare(page.statusText, data.status)
             compare(page.currentSSIDIndex, data.index)
+            compare(findChild(page, "ssidTumblerID").currentIndexAt(0), data.index)
             compare(blocks(), data.joined === "" ? 0 : 1)
             if (data.joined === "") {
                 verify(calls().indexOf("wpa_passphrase") < 0)
