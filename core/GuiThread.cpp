@@ -29,11 +29,13 @@ GuiThread::GuiThread(QObject *parent)
     dispenseInputTimer->start(100);
 
     // The wired link state is polled: a sysfs file is always "writable", so
-    // a notifier on it would fire on every pass of the event loop.
+    // a notifier on it would fire on every pass of the event loop. The first
+    // look comes with the first tick, once the window shows: the start-up
+    // sequence has just read the addresses itself, and each report costs the
+    // window a shell pipeline.
     ethWatchTimer = new QTimer(this);
     connect(ethWatchTimer, &QTimer::timeout, this, [this] { readethStatus(0); });
     ethWatchTimer->start(timing.linkWatchMs);
-    QTimer::singleShot(0, this, [this] { readethStatus(0); });
 
     QTimer::singleShot(timing.reinitAfterStartMs, this, &GuiThread::reinitParamList);
 
