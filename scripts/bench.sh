@@ -72,5 +72,5 @@ awk -v c="$console_start" -v b="$bare_start" \
 awk -v c="$console_rss" -v b="$bare_rss" -v s="$seconds" \
     'BEGIN { printf "| peak RSS after %d s | %.1f MiB | %.1f MiB | %.2f | at most 1.5 |\n", s, c / 1024, b / 1024, c / b }'
 printf '| CPU at idle over %s s, whole console | %s %% | | | below 2 %% |\n' "$seconds" "$console_cpu"
-printf '| input thread CPU over 10 s | %s %% | | | below 1 %% |\n' "${input_cpu:-?}"
+awk -v c="${input_cpu:-?}" 'BEGIN { printf "| input thread CPU over 10 s | %s %% | | | below 1 %% |\n", c == "?" ? c : sprintf("%.2f", c) }'
 printf '%s\n' "$paramwrite" | grep '^full' | sed 's/^/| /; s/$/ | | | |/'
