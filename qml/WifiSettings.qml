@@ -302,6 +302,10 @@ Rectangle {
     Loader {
         id: ssidTumblerLoaderID
 
+        // The column reports index 0 while it is being made: it follows the
+        // page only once it has been put on the page's network.
+        property bool following: false
+
         x: parent.width * 0.5
         y: parent.height * 0.04
         width: parent.width * 0.36
@@ -337,14 +341,18 @@ Rectangle {
                 model: wifiSettingsPage.wifiSSIDList
                 width: ssidTumblerID.width
                 onCurrentIndexChanged: {
-                    if (currentIndex !== currentSSIDIndex) {
+                    if (ssidTumblerLoaderID.following && currentIndex !== currentSSIDIndex) {
                         currentSSIDIndex = currentIndex
                         classifySelection()
                     }
                 }
             }
 
-            Component.onCompleted: setCurrentIndexAt(0, currentSSIDIndex, 0)
+        }
+
+        onLoaded: {
+            item.setCurrentIndexAt(0, currentSSIDIndex, 0)
+            following = true
         }
     }
 

@@ -133,5 +133,17 @@ Item {
                 verify(calls().indexOf(data.call) >= 0, calls())
             created.destroy()
         }
+
+        // The tumbler is made at the first showing, on what was selected before.
+        function test_tumblerMadeWhenShown() {
+            fileIo.write("/media/data/wifi.setup", "")
+            var hidden = createTemporaryObject(pageComponent, harness, { visible: false, connectionStatus: true })
+            hidden.wifiSSIDList = ["Lab A", "Guest", "Lab B"]
+            hidden.selectIndex(2)
+            compare(findChild(hidden, "ssidTumblerID"), null)
+            hidden.visible = true
+            compare(findChild(hidden, "ssidTumblerID").currentIndexAt(0), 2)
+            compare(hidden.shownName, "Lab B")
+        }
     }
 }
