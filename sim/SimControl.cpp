@@ -6,12 +6,9 @@
 #include "SimSysfs.h"
 #include "SimUsbStick.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
-#include <cstdio>
 
 namespace sim {
 
@@ -487,15 +484,7 @@ QString SimControl::tempState(int channel) const
 
 void SimControl::writeAtomically(const QString &boardPath, const QByteArray &bytes) const
 {
-    const QString file = rootDir + boardPath;
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    const QString temp = file + QStringLiteral(".ctl-tmp");
-    QFile out(temp);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    out.write(bytes);
-    out.close();
-    std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(file).constData());
+    SimSysfs::replaceFile(rootDir + boardPath, bytes, QStringLiteral(".ctl-tmp"));
 }
 
 } // namespace sim

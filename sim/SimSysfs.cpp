@@ -172,9 +172,13 @@ void SimSysfs::setPiezoAverage(int value) const
 // Replaces the file in one rename, so the input thread never reads half a count.
 void SimSysfs::write(const QString &boardPath, const QByteArray &bytes) const
 {
-    const QString file = path(boardPath);
+    replaceFile(path(boardPath), bytes, QStringLiteral(".sim-tmp"));
+}
+
+void SimSysfs::replaceFile(const QString &file, const QByteArray &bytes, const QString &tempSuffix)
+{
     QDir().mkpath(QFileInfo(file).absolutePath());
-    const QString temp = file + QStringLiteral(".sim-tmp");
+    const QString temp = file + tempSuffix;
     QFile out(temp);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;

@@ -57,6 +57,11 @@ public:
     // Result the zuvc driver reports for the next piezo capture.
     void setPiezoAverage(int value) const;
 
+    // Replaces a file in one rename through a temporary file named with
+    // `tempSuffix`, so that a reader never sees half of it; writers on other
+    // threads use suffixes of their own.
+    static void replaceFile(const QString &file, const QByteArray &bytes, const QString &tempSuffix);
+
 private:
     void write(const QString &boardPath, const QByteArray &bytes) const;
     QByteArray read(const QString &boardPath) const;
