@@ -1,7 +1,5 @@
 import QtQuick 2.4
 import QtQuick.Controls 1.4
-import QtQuick.Controls.Styles 1.4
-import QtQuick.Extras 1.4
 import "Wifi.js" as Wifi
 
 // Scans for wireless networks and joins one: an open network directly, a
@@ -312,47 +310,24 @@ Rectangle {
         height: parent.height * 0.92
         active: shownOnce || wifiSettingsPage.visible
 
-        sourceComponent: Tumbler {
-            id: ssidTumblerID
-
-            objectName: "ssidTumblerID"
-            style: TumblerStyle {
-                visibleItemCount: 5
-
-                delegate: Item {
-                    implicitHeight: (ssidTumblerID.height - padding.top - padding.bottom) / 5
-
-                    Text {
-                        anchors.fill: parent
-                        anchors.margins: 4
-                        horizontalAlignment: Text.AlignHCenter
-                        verticalAlignment: Text.AlignVCenter
-                        elide: Text.ElideRight
-                        text: styleData.value
-                        color: styleData.current ? "black" : "#555555"
-                        font.family: "Gotham"
-                        font.bold: styleData.current
-                        font.pixelSize: fontsizeqml * 0.8
-                    }
-                }
-            }
-
-            TumblerColumn {
-                model: wifiSettingsPage.wifiSSIDList
-                width: ssidTumblerID.width
-                onCurrentIndexChanged: {
-                    if (ssidTumblerLoaderID.following && currentIndex !== currentSSIDIndex) {
-                        currentSSIDIndex = currentIndex
-                        classifySelection()
-                    }
-                }
-            }
-
-        }
+        source: "SsidTumbler.qml"
 
         onLoaded: {
+            item.names = Qt.binding(function () { return wifiSettingsPage.wifiSSIDList })
+            item.fontSize = Qt.binding(function () { return fontsizeqml * 0.8 })
             item.setCurrentIndexAt(0, currentSSIDIndex, 0)
             following = true
+        }
+    }
+
+    Connections {
+        target: ssidTumblerLoaderID.item
+
+        function onPicked(index) {
+            if (ssidTumblerLoaderID.following && index !== currentSSIDIndex) {
+                currentSSIDIndex = index
+                classifySelection()
+            }
         }
     }
 

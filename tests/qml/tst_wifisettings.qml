@@ -134,7 +134,8 @@ Item {
             created.destroy()
         }
 
-        // The tumbler is made at the first showing, on what was selected before.
+        // The tumbler is made at the first showing, on what was selected
+        // before; turning it then selects for the page.
         function test_tumblerMadeWhenShown() {
             fileIo.write("/media/data/wifi.setup", "")
             var hidden = createTemporaryObject(pageComponent, harness, { visible: false, connectionStatus: true })
@@ -144,6 +145,8 @@ Item {
             hidden.visible = true
             compare(findChild(hidden, "ssidTumblerID").currentIndexAt(0), 2)
             compare(hidden.shownName, "Lab B")
+            findChild(hidden, "ssidTumblerID").setCurrentIndexAt(0, 1)
+            compare([hidden.currentSSIDIndex, hidden.shownName], [1, "Guest"])
         }
     }
 }
