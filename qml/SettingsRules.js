@@ -51,9 +51,10 @@ function validValue(key, value) {
 }
 
 // Reads the text of the settings file. Returns { settings, firstStart, problems }:
-// an empty text is a first start; any other text is taken key by key over the
-// defaults, and every key that is missing or unusable is named in problems
-// (the caller then writes the repaired settings back).
+// an empty text is a first start; any other text keeps its usable keys in
+// their stored order, an unusable value of a known key gives way to its
+// default in place, a missing key is added at the end, and every such key is
+// named in problems (the caller then writes the repaired settings back).
 function parseSettings(text) {
     var result = { settings: defaults(), firstStart: false, problems: [] }
     if (text === "" || text === undefined || text === null) {
@@ -75,19 +76,27 @@ function parseSettings(text) {
         result.problems.push("not a JSON object")
         return result
     }
+    var fallback = result.settings
+    var settings = {}
     var key
-    for (key in result.settings) {
-        if (!Object.prototype.hasOwnProperty.call(stored, key))
-            result.problems.push("missing " + key)
-    }
     for (key in stored) {
         // A key naming a member every object has ("__proto__",
         // "hasOwnProperty", ...) would replace that member: it is dropped.
-        if (!(key in Object.prototype) && validValue(key, stored[key]))
-            result.settings[key] = stored[key]
-        else
-            result.problems.push("wrong value for " + key)
+        if (!(key in Object.prototype) && validValue(key, stored[key])) {
+            settings[key] = stored[key]
+            continue
+        }
+        result.problems.push("wrong value for " + key)
+        if (Object.prototype.hasOwnProperty.call(fallback, key))
+            settings[key] = fallback[key]
     }
+    for (key in fallback) {
+        if (!Object.prototype.hasOwnProperty.call(settings, key)) {
+            result.problems.push("missing " + key)
+            settings[key] = fallback[key]
+        }
+    }
+    result.settings = settings
     return result
 }
 

@@ -73,7 +73,7 @@ Item {
             var fixed = '{"trigOutForCamera":true,"repeatEnabled":true,"repeatDelay":100,"RemoteServerIP":"127.0.0.1","RemoteServerPort":"4900"}'
             return [
                 { tag: "first start", stored: null, file: defaults, run: [false, 100, false, 0, 0], port: 4900, shown: "1-1", waits: 1 },
-                { tag: "older file gains trigOutForCamera", stored: older, file: '{"trigOutForCamera":true' + older.replace("{", ","),
+                { tag: "older file gains trigOutForCamera", stored: older, file: older.replace(/}$/, ',"trigOutForCamera":true}'),
                   run: [true, 250, true, 5, 8], port: 4901, shown: "5-8", waits: 0 },
                 { tag: "not JSON", stored: '{"trigOutForCamera":fal', file: defaults, run: [false, 100, false, 0, 0], port: 4900,
                   shown: "1-1", waits: 0 },
