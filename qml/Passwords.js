@@ -5,7 +5,10 @@
 
 var required = "ZUM"
 var switchedOff = "NOK"
-var maxDigits = 16
+// A bound on what a foreign file or the keypad can hold, far above any
+// password an operator types: a longer file password is not valid and would
+// be replaced by the one in memory.
+var maxDigits = 64
 
 function isPassword(text) {
     return new RegExp("^[0-9]{1," + maxDigits + "}$").test(text)

@@ -70,6 +70,8 @@ Item {
                 { tag: "wrong code refused", stored: "", later: null, file: "ZUM4172", code: "4712", granted: false },
                 { tag: "switched off at start", stored: "NOK55", later: null, file: "NOK55", code: "", granted: true },
                 { tag: "broken flag repaired", stored: "ZU?1234", later: null, file: "ZUM1234", code: "1234", granted: true },
+                { tag: "long password kept", stored: "ZUM12345678901234567890", later: null,
+                  file: "ZUM12345678901234567890", code: "12345678901234567890", granted: true },
                 { tag: "empty password replaced", stored: "ZUM", later: null, file: "ZUM4172", code: "", granted: false },
                 { tag: "deleted while running", stored: "ZUM98", later: "", file: "ZUM98", code: "", granted: false },
                 { tag: "damaged while running", stored: "ZUM98", later: "NOK", file: "ZUM98", code: "98", granted: true }
