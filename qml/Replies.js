@@ -13,14 +13,15 @@ var recordStart = /^P(?:1(?:7(?::[0-9 ]{0,10}\r?)?)?)?$/;
 
 // Adds up the counts of every complete record in `text`, which may continue
 // the unfinished record `carry` left by the previous read. Returns the sum
-// (NaN when a record's count is blank), how many records there were, and the
-// unfinished record to carry into the next read ("" when there is none).
+// (a blank count is 0, a count with a blank between digits makes it NaN),
+// how many records there were, and the unfinished record to carry into the
+// next read ("" when there is none).
 function sumCountRecords(carry, text) {
     var rest = carry + text;
     var sum = 0;
     var found = 0;
     for (var match = countRecord.exec(rest); match !== null; match = countRecord.exec(rest)) {
-        sum += match[1].trim() === "" ? NaN : Number(match[1]);
+        sum += Number(match[1]);
         found++;
         rest = rest.slice(match.index + recordLength);
     }

@@ -18,7 +18,8 @@ TestCase {
         return [
             { tag: "split right after the tag", reads: ["P17:", "        82\r\n"], sums: [null, 82] },
             { tag: "noise is not carried", reads: ["P17:xx garbage", r], sums: [null, 82] },
-            { tag: "blank count", reads: ["P17:          \r\n"], sums: [NaN] }
+            { tag: "blank count adds nothing", reads: ["P17:          \r\n" + r], sums: [82] },
+            { tag: "blank between digits", reads: ["P17:      8 2 \r\n" + r], sums: [NaN] }
         ]
     }
 
