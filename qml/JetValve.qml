@@ -288,8 +288,10 @@ Rectangle {
         piezoTemp = pT
         var w = piezoPanelID.width
         var x = (pT === -9999 || pT > 9999 || !isFinite(pT)) ? 0.89 * w : w * (pT - 15) / 75
-        // Whole pixels: sensor noise below a pixel does not redraw the bar.
-        hidePowerBarID.x = Math.round(Math.max(0, Math.min(w, x)))
+        x = Math.max(0, Math.min(w, x))
+        // Sensor noise below half a pixel does not redraw the bar.
+        if (Math.abs(x - hidePowerBarID.x) >= 0.5 || x === 0 || x === w)
+            hidePowerBarID.x = x
 
         if (nZ <= 0) {
             nzTempValueID.text = "NA"
@@ -352,7 +354,7 @@ Rectangle {
 
     function logOT(type, setpoint, temperature) {
         handleThread.thLogOTError(type, heatingSelected, nozzleHeaterStatus,
-                                  Math.round(setpoint) || 0, Math.round(temperature) || 0)
+                                  Number(setpoint) | 0, Number(temperature) | 0)
     }
 
     function supervise() {

@@ -334,7 +334,7 @@ Item {
 
         function test_piezoBarHalfFullAt52_5() {
             sample(40, 52.5)
-            fuzzyCompare(item("hidePowerBarID").x, item("piezoPanelID").width / 2, 1)
+            fuzzyCompare(item("hidePowerBarID").x, item("piezoPanelID").width / 2, 0.01)
         }
     }
 }
