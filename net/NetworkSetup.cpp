@@ -29,20 +29,11 @@ QString NetworkSetup::get_mac_address()
                                                        + QStringLiteral("/address")));
 }
 
+// The board's ifconfig says "inet addr:"; the file holds one address per line,
+// or nothing when no interface but the loopback has one (no cable, no lease).
 QString NetworkSetup::getIpFromIfConfig()
 {
     netshell::run(QByteArrayLiteral("ifconfig  | grep 'inet addr:'| grep -v '127.0.0.1' | cut -d: -f2 | awk '{ print $1}'")
                   + QByteArrayLiteral(" > /media/data/ipaddress"));
-    const QByteArray listed = netshell::readBoardFile(addressFile);
-    if (!listed.trimmed().isEmpty())
-        return QString::fromLatin1(listed);
-
-    // Only the board's ifconfig says "inet addr:"; elsewhere the pipeline finds
-    // nothing, so the kernel's own list gives the same answer in the same form.
-    QByteArray lines;
-    const QStringList addresses = netaddr::systemExternalIpv4();
-    for (const QString &address : addresses)
-        lines += address.toLatin1() + '\n';
-    netshell::writeBoardFile(addressFile, lines);
-    return QString::fromLatin1(lines);
+    return QString::fromLatin1(netshell::readBoardFile(addressFile));
 }
