@@ -97,5 +97,6 @@ void GuiThread::readethStatus(int dat)
     lastLinkState = up;
     lastAddresses.clear();
     emit networkAvailable(false);
+    endHeaterPhase(); // the shell holds this thread
     platform::runShell("echo > /media/data/ipaddress");
 }
