@@ -170,13 +170,9 @@ void ThreadHandler::gotCallForShutDown(QString inp, bool state)
     shutdownLatched = 0;
 }
 
-// A new fault raises the DB15 any-error line at once. Its release does not
-// lower it: the operating screen, which knows every fault still held (its own
-// supervision's and the emergency stops' too), drives the line back down.
 void ThreadHandler::informFaultToGUI(QString inp, bool state)
 {
-    if (state)
-        guiThread.setAnyErrorOnDB15(true);
+    guiThread.setAnyErrorOnDB15(state);
     emit faultUpdate(inp, state);
 }
 
