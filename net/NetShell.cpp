@@ -43,14 +43,4 @@ QByteArray readBoardFile(const QString &boardPath, bool *ok)
     return file.readAll();
 }
 
-bool writeBoardFile(const QString &boardPath, const QByteArray &bytes)
-{
-    QFile file(platform::sysPath(boardPath));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qCWarning(lcNet).noquote() << "cannot write" << boardPath;
-        return false;
-    }
-    return file.write(bytes) == bytes.size();
-}
-
 } // namespace netshell

@@ -24,7 +24,4 @@ QByteArray path(const QString &boardPath);
 // Whole contents of a board file; `ok` tells whether it could be opened.
 QByteArray readBoardFile(const QString &boardPath, bool *ok = nullptr);
 
-// Replaces a board file with `bytes`; false when it cannot be written.
-bool writeBoardFile(const QString &boardPath, const QByteArray &bytes);
-
 } // namespace netshell
