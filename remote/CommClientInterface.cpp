@@ -1,5 +1,8 @@
 #include "CommClientInterface.h"
 
+#include "RemoteMessages.h"
+#include "ServerAddress.h"
+
 #include <QDebug>
 
 CommClientInterface::CommClientInterface(QObject *parent)
@@ -30,6 +33,9 @@ QStringList CommClientInterface::queuedReports() const
 void CommClientInterface::requestNewConnection(QString hostName, int port)
 {
     qDebug().noquote() << QStringLiteral("requestNewConnection: Starting a new thread");
+    if (remote::serverAddress(hostName).isNull() || !remote::isServerPort(port))
+        qCWarning(lcRemote).noquote() << "server" << remote::loggable(hostName) << "port" << port
+                                      << "not usable; the remote link stays offline";
     clientThread.setTarget(hostName, port);
     clientThread.start(QThread::LowPriority);
 }

@@ -27,7 +27,8 @@ signals:
 
 public slots:
     // Returns at once; the client leaves any running connection and talks to
-    // this host and port from now on.
+    // this host and port from now on. An address or port it cannot use (see
+    // CommClientThread::setTarget) leaves it offline.
     void requestNewConnection(QString hostName, int port);
     void handleData(QString inputdata);
     void handleError(int error, QString message);

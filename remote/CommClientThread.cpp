@@ -1,6 +1,7 @@
 #include "CommClientThread.h"
 
 #include "RemoteMessages.h"
+#include "ServerAddress.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
@@ -97,7 +98,8 @@ void CommClientThread::wakeSession()
 
 bool CommClientThread::waitFor(int ms, const std::function<bool()> &done)
 {
-    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+    const QDeadlineTimer deadline(ms < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                         : QDeadlineTimer(ms, Qt::PreciseTimer));
     QTimer alarm; // wakes the dispatcher when the time is up
     alarm.setTimerType(Qt::PreciseTimer);
     alarm.setSingleShot(true);
@@ -107,7 +109,7 @@ bool CommClientThread::waitFor(int ms, const std::function<bool()> &done)
             return true;
         if (pendingInterrupt() != Interrupt::None || deadline.hasExpired())
             return false;
-        if (!alarm.isActive())
+        if (!deadline.isForever() && !alarm.isActive())
             alarm.start(int(qMax<qint64>(1, deadline.remainingTime())));
         dispatcher->processEvents(QEventLoop::WaitForMoreEvents);
     }
@@ -130,7 +132,7 @@ void CommClientThread::run()
     for (;;) {
         Timing now;
         QString host;
-        quint16 targetPort = 0;
+        int targetPort = 0;
         if (pauseFirst) {
             waitFor(currentTiming().pauseMs, [] { return false; });
         }
@@ -140,7 +142,7 @@ void CommClientThread::run()
                 break;
             now = timing;
             host = hostName;
-            targetPort = quint16(port);
+            targetPort = port;
             if (newTargetRequested) {
                 newTargetRequested = false;
                 socket.abort();
@@ -148,9 +150,19 @@ void CommClientThread::run()
         }
         pauseFirst = true;
 
+        const QHostAddress address = remote::serverAddress(host);
+        if (address.isNull() || !remote::isServerPort(targetPort)) {
+            // Nowhere to connect to: offline until the next target.
+            socket.abort();
+            emit connectionStatus(false);
+            waitFor(-1, [] { return false; });
+            pauseFirst = false;
+            continue;
+        }
+
         // A connection that stayed open while the server was silent carries on.
         if (socket.state() == QAbstractSocket::UnconnectedState)
-            socket.connectToHost(host, targetPort);
+            socket.connectToHost(address, quint16(targetPort));
         const bool answered = waitFor(now.connectWaitMs, settled);
         if (socket.state() != QAbstractSocket::ConnectedState) {
             const Interrupt why = pendingInterrupt();

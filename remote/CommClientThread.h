@@ -46,7 +46,9 @@ public:
     void setTiming(const Timing &timing);
 
     // Sets the server to talk to. A running session ends its connection (or
-    // attempt) at once and connects to the new target without a pause.
+    // attempt) at once and connects to the new target without a pause; a
+    // host that is not a dotted decimal IPv4 address or a port outside
+    // 1-65535 leaves it offline until the next target.
     void setTarget(const QString &host, int port);
 
     // Shared data written on the user-interface thread.
@@ -76,8 +78,9 @@ private:
         QString text;
     };
 
-    // Waits until done() holds (true), the time runs out or a stop or a new
-    // target is requested (false). Socket events are handled meanwhile.
+    // Waits until done() holds (true), the time runs out (never for a
+    // negative ms) or a stop or a new target is requested (false). Socket
+    // events are handled meanwhile.
     bool waitFor(int ms, const std::function<bool()> &done);
     Interrupt pendingInterrupt() const;
     void wakeSession(); // with targetLock held

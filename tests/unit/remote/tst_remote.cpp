@@ -366,6 +366,38 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(second.lastAnswer(), identified, 5000);
     }
 
+    // Every part of an address is read as decimal. One the link cannot use
+    // takes it off the previous server, offline until a usable one comes.
+    void serverAddress_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("leading zeros") << "127.0.0.010" << "127.0.0.10";
+        QTest::newRow("08") << "127.000.0.08" << "127.0.0.8";
+        QTest::newRow("octet 300") << "300.0.0.1" << QString();
+        QTest::newRow("host name") << "localhost" << QString();
+    }
+
+    void serverAddress()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, reached);
+        RemoteFixture link;
+        QVERIFY(link.connect());
+        QSignalSpy lost(link.server.get(), &sim::SimRemoteServer::clientDisconnected);
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress(reached.isEmpty() ? "127.0.0.1" : reached)));
+        link.client->requestNewConnection(given, listener.serverPort());
+        QTRY_COMPARE(lost.size(), 1);
+        if (reached.isEmpty()) {
+            QTRY_COMPARE(statuses(link.status).constLast(), false);
+            QTest::qWait(300);
+            QVERIFY(!listener.hasPendingConnections());
+            link.client->requestNewConnection("127.0.0.1", listener.serverPort());
+        }
+        QTRY_VERIFY(listener.hasPendingConnections());
+    }
+
     void destructionIsPrompt_data()
     {
         QTest::addColumn<bool>("serverUp");
