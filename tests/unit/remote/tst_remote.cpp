@@ -106,11 +106,11 @@ class TestRemote : public QObject
 
     std::unique_ptr<RemoteFixture> answering;
 
-    // Profiles 3 and 7 stored, and a link connected. 0 and 51 are decoys:
-    // found only if their numbers were let through.
+    // Profiles 3, 7 and 50 stored, and a link connected. 0 and 51 are
+    // decoys: found only if their numbers were let through.
     bool connectWithProfiles()
     {
-        for (const char *n : {"0", "3", "7", "51"})
+        for (const char *n : {"0", "3", "7", "50", "51"})
             testroot::writeFile(QStringLiteral("/media/data/%1JV.profile").arg(n), storedProfile);
         answering = std::make_unique<RemoteFixture>();
         return answering->connect();
@@ -134,6 +134,7 @@ private slots:
         QTest::newRow("identification with more text")
             << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATIONZUM_IOT_REQ") << identified << false;
         QTest::newRow("stored profile") << QByteArray("@7") << storedProfile << false;
+        QTest::newRow("last profile") << QByteArray("@50") << storedProfile << false;
         QTest::newRow("leading zero") << QByteArray("@07") << storedProfile << false;
         QTest::newRow("stored profile, field ends at @") << QByteArray("@7@x") << storedProfile << false;
         QTest::newRow("read stops at NUL") << QByteArray("@7\0@8", 5) << storedProfile << false;
