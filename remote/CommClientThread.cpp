@@ -9,6 +9,33 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+namespace {
+
+// Keepalive probes and a bound on unacknowledged data, so a peer that
+// vanished without a close ends the connection (see keepAliveIdleS).
+void watchForDeadPeer(QTcpSocket &socket)
+{
+    socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    const int fd = int(socket.socketDescriptor());
+    const int idle = CommClientThread::keepAliveIdleS;
+    const int interval = CommClientThread::keepAliveIntervalS;
+    const int probes = CommClientThread::keepAliveProbes;
+    const unsigned userTimeoutMs = unsigned(idle + interval * probes) * 1000u;
+    if (setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle) != 0
+        || setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval) != 0
+        || setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes) != 0
+        || setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs) != 0)
+        qCWarning(lcRemote).noquote() << "dead server checks not set:" << std::strerror(errno);
+}
+
+} // namespace
+
 CommClientThread::CommClientThread(QObject *parent)
     : QThread(parent)
     , hostName(QStringLiteral(ZUM_DEFAULT_SERVER_IP))
@@ -129,6 +156,7 @@ void CommClientThread::run()
     };
 
     bool pauseFirst = true;
+    int silentWaits = 0;
     for (;;) {
         Timing now;
         QString host;
@@ -161,8 +189,10 @@ void CommClientThread::run()
         }
 
         // A connection that stayed open while the server was silent carries on.
-        if (socket.state() == QAbstractSocket::UnconnectedState)
+        if (socket.state() == QAbstractSocket::UnconnectedState) {
+            silentWaits = 0;
             socket.connectToHost(address, quint16(targetPort));
+        }
         const bool answered = waitFor(now.connectWaitMs, settled);
         if (socket.state() != QAbstractSocket::ConnectedState) {
             const Interrupt why = pendingInterrupt();
@@ -185,8 +215,9 @@ void CommClientThread::run()
         qDebug().noquote() << QStringLiteral("Connected to the host");
         // The kernel, too, keeps no more than the bound of unsent answers.
         socket.setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, int(maxBacklogBytes));
+        watchForDeadPeer(socket);
         emit connectionStatus(true);
-        const Ending ending = exchange(socket);
+        const Ending ending = exchange(socket, silentWaits);
         const Interrupt why = pendingInterrupt();
         if (why == Interrupt::Stop)
             break;
@@ -204,8 +235,9 @@ void CommClientThread::run()
 }
 
 // Answers the server's requests, one received read at a time, until the
-// server falls silent or goes away, or the session is asked to end.
-CommClientThread::Ending CommClientThread::exchange(QTcpSocket &socket)
+// server falls silent or goes away, or the session is asked to end. After
+// maxSilentWaits silent waits in a row the connection is closed as well.
+CommClientThread::Ending CommClientThread::exchange(QTcpSocket &socket, int &silentWaits)
 {
     const auto heardOrLost = [&socket] {
         return socket.bytesAvailable() > 0 || socket.state() != QAbstractSocket::ConnectedState;
@@ -223,10 +255,14 @@ CommClientThread::Ending CommClientThread::exchange(QTcpSocket &socket)
         if (pendingInterrupt() != Interrupt::None)
             return {};
         if (socket.bytesAvailable() <= 0) {
-            if (socket.state() == QAbstractSocket::ConnectedState)
+            if (socket.state() != QAbstractSocket::ConnectedState)
+                return {socket.error(), socket.errorString()};
+            if (++silentWaits < maxSilentWaits)
                 return timedOut();
-            return {socket.error(), socket.errorString()};
+            socket.abort();
+            return {QAbstractSocket::SocketTimeoutError, QStringLiteral("The server has fallen silent")};
         }
+        silentWaits = 0;
         socket.write(answer(socket.readAll(), sendLatestFirst));
         socket.flush();
         waitFor(now.writeWaitMs, sentOrLost);

@@ -38,6 +38,18 @@ public:
     static constexpr qint64 maxRequestBytes = 64 * 1024;
     // EEPROM queries within this time are answered from the last read.
     static constexpr qint64 eepromCacheMs = 5000;
+    // A server that says nothing for this many data waits in a row (about
+    // 2.5 minutes with the program's waits) is taken as gone: the connection
+    // is closed and made anew, as after a close by the server.
+    static constexpr int maxSilentWaits = 3;
+    // A peer that died, or a NAT entry dropped on the way, sends no close.
+    // The kernel probes a connection idle for keepAliveIdleS every
+    // keepAliveIntervalS and ends it when keepAliveProbes go unanswered, or
+    // when an answer stays unacknowledged as long: within half a minute, even
+    // in the middle of a 50 s data wait.
+    static constexpr int keepAliveIdleS = 10;
+    static constexpr int keepAliveIntervalS = 5;
+    static constexpr int keepAliveProbes = 3;
 
     explicit CommClientThread(QObject *parent = nullptr);
     // Returns promptly: every wait of the session is cut short by the stop.
@@ -85,7 +97,7 @@ private:
     Interrupt pendingInterrupt() const;
     void wakeSession(); // with targetLock held
 
-    Ending exchange(QTcpSocket &socket);
+    Ending exchange(QTcpSocket &socket, int &silentWaits);
     static Ending timedOut();
     Timing currentTiming() const;
     QByteArray answer(const QByteArray &received, bool &sendLatestFirst);

@@ -20,6 +20,7 @@
 
 #include <memory>
 #include <mutex>
+#include <unistd.h>
 
 namespace {
 
@@ -89,6 +90,24 @@ QMap<QString, QByteArray> snapshot()
 }
 
 const QByteArray identified = "ZUM_START_COMM_OK00:11:22:33:44:55\n";
+
+// Seconds until the keepalive probe of the console's connection to a local
+// server port; -1 when that connection has no keepalive timer.
+double keepAliveSeconds(quint16 serverPort)
+{
+    QFile table("/proc/net/tcp");
+    table.open(QIODevice::ReadOnly);
+    const QString remote = QStringLiteral(":%1").arg(serverPort, 4, 16, QLatin1Char('0')).toUpper();
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        // sl local remote state queues timer:expiry ...
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 5 && fields.at(2).endsWith(remote.toLatin1()) && fields.at(3) == "01") {
+            const QList<QByteArray> timer = fields.at(5).split(':');
+            return timer.at(0) == "02" ? timer.at(1).toULongLong(nullptr, 16) / double(sysconf(_SC_CLK_TCK)) : -1;
+        }
+    }
+    return -1;
+}
 
 QList<bool> statuses(const QSignalSpy &spy)
 {
@@ -284,19 +303,26 @@ private slots:
     }
 
     // A server that says nothing for the data wait is reported lost, and the
-    // still open connection is taken up again, latest package first.
-    void silentServerKeepsConnection()
+    // still open connection is taken up again, latest package first; only
+    // after three silent waits in a row is it given up and made anew. The
+    // connection carries a keepalive timer, so a peer that vanished without
+    // a close is noticed within seconds rather than never.
+    void silentServer()
     {
         CommClientThread::Timing timing = RemoteFixture::quickTiming();
-        timing.dataWaitMs = 300;
+        timing.dataWaitMs = 500;
         RemoteFixture link(timing);
         link.client->updateLatestProfileToThread("LATEST");
         QVERIFY(link.connect());
+        QTRY_VERIFY(keepAliveSeconds(link.server->port()) > 0);
+        QVERIFY(keepAliveSeconds(link.server->port()) <= CommClientThread::keepAliveIdleS);
         QCOMPARE(link.ask("ZUM_IOT_REQ", "LATEST"), QByteArray("LATEST"));
         // false from the session, false again from its error report, then true
         QTRY_COMPARE_WITH_TIMEOUT(statuses(link.status), QList<bool>({true, false, false, true}), 5000);
         QCOMPARE(link.server->connectionCount(), 1);
         QCOMPARE(link.ask("ZUM_IOT_REQ", "LATEST"), QByteArray("LATEST"));
+        QTRY_COMPARE_WITH_TIMEOUT(link.server->connectionCount(), 2, 10000);
+        QVERIFY(statuses(link.status).count(false) >= 2 + 2 * CommClientThread::maxSilentWaits);
     }
 
     // A request that fills the read buffer is refused whole (its tail is
