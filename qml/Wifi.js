@@ -60,14 +60,18 @@ function moveIndex(index, count, where) {
 
 // What the lines of the pass-phrase file ask for: the pass phrase alone, or
 // the pass phrase and then the network to join; anything else is refused
-// with the two texts the page shows.
+// with the two texts the page shows. The file serves secured networks only,
+// so a blank pass phrase is refused too: joined without one, a secured
+// network would be taken for an open one and stored as such.
 function passFileAction(lines) {
-    if (lines.length === 1)
-        return { ok: true, passcode: lines[0], ssid: "" }
-    if (lines.length === 2)
-        return { ok: true, passcode: lines[0], ssid: lines[1] }
-    return { ok: false, message1: lines.length > 2 ? "Has more than 2 lines" : "Has no pass phrase",
-             message2: "Check the file password.txt" }
+    var refused = function (message1) {
+        return { ok: false, message1: message1, message2: "Check the file password.txt" }
+    }
+    if (lines.length > 2)
+        return refused("Has more than 2 lines")
+    if (lines.length === 0 || String(lines[0]).trim() === "")
+        return refused("Has no pass phrase")
+    return { ok: true, passcode: lines[0], ssid: lines.length === 2 ? lines[1] : "" }
 }
 
 // The stored setup of the last joined network, or null when the text is not

@@ -87,6 +87,8 @@ Item {
                 { tag: "refused name", file: "longpassword1\nbad\"name\n", joined: "", index: 0,
                   status: "Network name holds a double quote", call: "" },
                 { tag: "three lines", file: "a\nb\nc\n", joined: "", index: 0, status: "Has more than 2 lines", call: "" },
+                // A secured network is never joined as an open one.
+                { tag: "blank pass phrase", file: "\nLab A\n", joined: "", index: 0, status: "Has no pass phrase", call: "" },
                 { tag: "no stick", file: "", joined: "", index: 0, status: "Check USB", call: "" }
             ]
         }
@@ -106,7 +108,8 @@ Item {
             compare(findChild(page, "ssidTumblerID").currentIndexAt(0), data.index)
             compare(blocks(), data.joined === "" ? 0 : 1)
             if (data.joined === "") {
-                verify(calls().indexOf("wpa_passphrase") < 0)
+                verify(calls().indexOf("udhcpc") < 0, calls())
+                compare(fileIo.read("/media/data/wifi.setup"), "{}")
                 return
             }
             verify(calls().indexOf(data.call) >= 0, calls())
