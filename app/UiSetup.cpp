@@ -11,9 +11,23 @@
 #include <QResource>
 #include <QtQml>
 
+namespace {
 
-void registerQmlTypes()
+QString builtInServerIP;
+
+QJSValue buildOptions(QQmlEngine *, QJSEngine *engine)
 {
+    QJSValue options = engine->newObject();
+    options.setProperty(QStringLiteral("defaultServerIP"), builtInServerIP);
+    return options;
+}
+
+} // namespace
+
+void registerQmlTypes(const QString &defaultServerIP)
+{
+    builtInServerIP = defaultServerIP;
+    qmlRegisterSingletonType("com.zum.qml", 1, 0, "BuildOptions", buildOptions);
     qmlRegisterType<FileIo>("com.zum.qml", 1, 0, "FileIo");
     qmlRegisterType<NetworkSetup>("com.zum.qml", 1, 0, "NetworkSetup");
     qmlRegisterType<SerialPortIO>("com.zum.qml", 1, 0, "SerialPortIO");

@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     rules = new fuzzsupport::Script("SettingsRules.js");
     rules->run(QStringLiteral(R"(
 function settingsRun(text) {
-    var parsed = parseSettings(text)
+    var parsed = parseSettings(text, "127.0.0.1")
     var s = parsed.settings
-    var d = defaults()
+    var d = defaults("127.0.0.1")
     for (var key in d) {
         if (!Object.prototype.hasOwnProperty.call(s, key) || !validValue(key, s[key]))
             throw new Error("settings lack a usable " + key + ": " + JSON.stringify(s[key]))
@@ -36,7 +36,7 @@ function settingsRun(text) {
     if (Object.getPrototypeOf(s) !== Object.prototype)
         throw new Error("the settings object lost its prototype")
     // The repaired settings are written back; reading them again is clean.
-    var again = parseSettings(JSON.stringify(s))
+    var again = parseSettings(JSON.stringify(s), "127.0.0.1")
     if (again.problems.length !== 0 || again.firstStart)
         throw new Error("written-back settings read with problems: " + again.problems.join("; "))
     remoteTargetProblem(s.RemoteServerIP, s.RemoteServerPort)

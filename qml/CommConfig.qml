@@ -1,4 +1,5 @@
 import QtQuick 2.4
+import com.zum.qml 1.0
 import "SettingsRules.js" as Rules
 
 // The remote server's address and port, typed on the keypad octet by octet.
@@ -7,11 +8,11 @@ import "SettingsRules.js" as Rules
 Rectangle {
     id: commConfigPage
 
-    // The settings page's default server until it hands over the stored one.
-    property string ip1: Rules.defaultServerIP.split(".")[0]
-    property string ip2: Rules.defaultServerIP.split(".")[1]
-    property string ip3: Rules.defaultServerIP.split(".")[2]
-    property string ip4: Rules.defaultServerIP.split(".")[3]
+    // The built-in server until the settings page hands over the stored one.
+    property string ip1: BuildOptions.defaultServerIP.split(".")[0]
+    property string ip2: BuildOptions.defaultServerIP.split(".")[1]
+    property string ip3: BuildOptions.defaultServerIP.split(".")[2]
+    property string ip4: BuildOptions.defaultServerIP.split(".")[3]
     property string commPort: Rules.defaultServerPort
     property string currentSelection: "IP1"
     property real fontsizeqml: height > 0 ? height * 0.051 : 1

@@ -1,4 +1,5 @@
 import QtQuick 2.4
+import com.zum.qml 1.0
 import "SettingsRules.js" as Rules
 
 // The administrator's system settings: owns the settings file, hands the
@@ -13,7 +14,7 @@ Rectangle {
     property string zumUsbFilePath: "/media/usb/JET_VALVE"
     property string driverFilePath: "/lib/modules/4.1.15/kernel/drivers/misc/zuvc.ko"
     property string programFilePath: "/usr/bin/zumvalvecontroller"
-    property var jetValveSettings: Rules.defaults()
+    property var jetValveSettings: Rules.defaults(BuildOptions.defaultServerIP)
     property real fontsizeqml: height > 0 ? height * 0.051 : 1
     property bool triggerModeCamera: true
     property string selectedIcon: ""
@@ -33,7 +34,7 @@ Rectangle {
     signal callIOTStartCommand(string mc, string ip, int pt)
 
     function readSettings() {
-        var parsed = Rules.parseSettings(fileIo.read(zumSettingsFilePath))
+        var parsed = Rules.parseSettings(fileIo.read(zumSettingsFilePath), BuildOptions.defaultServerIP)
         jetValveSettings = parsed.settings
         if (parsed.firstStart) {
             saveSettings(true)

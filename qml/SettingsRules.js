@@ -3,7 +3,6 @@
 // Rules of the settings file, the run settings fields and the valve count,
 // kept out of the pages so that they can be checked on their own.
 
-var defaultServerIP = "127.0.0.1"
 var defaultServerPort = "4900"
 var maxSettingsText = 65536
 var epromWriteStep = 20000
@@ -13,13 +12,14 @@ var maxRepeatDelay = 10000
 var minSequence = 1
 var maxSequence = 50
 
-// A new settings object with the five keys of a first start, in file order.
-function defaults() {
+// A new settings object with the five keys of a first start, in file order;
+// the server address is the one the console was built with.
+function defaults(serverIP) {
     return {
         "trigOutForCamera": true,
         "repeatEnabled": false,
         "repeatDelay": 100,
-        "RemoteServerIP": defaultServerIP,
+        "RemoteServerIP": serverIP,
         "RemoteServerPort": defaultServerPort
     }
 }
@@ -55,8 +55,9 @@ function validValue(key, value) {
 // their stored order, an unusable value of a known key gives way to its
 // default in place, a missing key is added at the end, and every such key is
 // named in problems (the caller then writes the repaired settings back).
-function parseSettings(text) {
-    var result = { settings: defaults(), firstStart: false, problems: [] }
+// serverIP is the built-in server address.
+function parseSettings(text, serverIP) {
+    var result = { settings: defaults(serverIP), firstStart: false, problems: [] }
     if (text === "" || text === undefined || text === null) {
         result.firstStart = true
         return result

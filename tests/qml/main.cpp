@@ -14,7 +14,9 @@ public slots:
     void applicationAvailable()
     {
         testroot::prepare();
-        registerQmlTypes();
+        // Not the build's own default, so a page seen to offer it takes its
+        // default server from the build rather than from a literal.
+        registerQmlTypes(QStringLiteral("127.0.0.2"));
     }
 };
 

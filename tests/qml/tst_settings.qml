@@ -44,8 +44,9 @@ Item {
         when: windowShown
 
         readonly property string settingsFile: "/media/data/JetValveSettings.dat"
+        // The first-start address is the test runner's built-in one.
         readonly property string defaults: '{"trigOutForCamera":true,"repeatEnabled":false,"repeatDelay":100,'
-                                           + '"RemoteServerIP":"127.0.0.1","RemoteServerPort":"4900"}'
+                                           + '"RemoteServerIP":"127.0.0.2","RemoteServerPort":"4900"}'
 
         // A fresh page started on the given settings file text (null: no file)
         // and EEPROM answer.
@@ -74,11 +75,11 @@ Item {
             return [
                 { tag: "first start", stored: null, file: defaults, run: [false, 100, false, 0, 0], port: 4900, shown: "1-1", waits: 1 },
                 { tag: "older file gains trigOutForCamera", stored: older, file: older.replace(/}$/, ',"trigOutForCamera":true}'),
-                  run: [true, 250, true, 5, 8], port: 4901, shown: "5-8", waits: 0 },
+                  run: [true, 250, true, 5, 8], ip: "127.0.0.1", port: 4901, shown: "5-8", waits: 0 },
                 { tag: "not JSON", stored: '{"trigOutForCamera":fal', file: defaults, run: [false, 100, false, 0, 0], port: 4900,
                   shown: "1-1", waits: 0 },
                 { tag: "wrong types", stored: fixed.replace("true", '"no"').replace("100", '"x"').replace('"4900"', "4900"),
-                  file: fixed, run: [true, 100, false, 0, 0], port: 4900, shown: "1-1", waits: 0 },
+                  file: fixed, run: [true, 100, false, 0, 0], ip: "127.0.0.1", port: 4900, shown: "1-1", waits: 0 },
                 { tag: "port out of range", stored: badPort, file: badPort, run: [false, 100, false, 0, 0], port: null, shown: "1-1", waits: 0 },
                 { tag: "keys naming members of every object",
                   stored: defaults.replace("}", ',"hasOwnProperty":1,"__proto__":{"seqEnabled":true,"seqStart":"$(x)"}}'),
@@ -91,7 +92,7 @@ Item {
             compare(fileIo.read(settingsFile), data.file)
             compare(handleThread.last("sendTriggerModeFromGUI"), [true])
             compare(handleThread.last("setRunConfig"), data.run)
-            compare(handleThread.last("iotStart"), data.port === null ? undefined : ["02:00:00:00:00:01", "127.0.0.1", data.port])
+            compare(handleThread.last("iotStart"), data.port === null ? undefined : ["02:00:00:00:00:01", data.ip || "127.0.0.2", data.port])
             compare(handleThread.count("readEPROM"), 1)
             compare(hourGlasses, data.waits)
             var run = findChild(page, "runSettingsID")
