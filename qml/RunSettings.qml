@@ -40,8 +40,9 @@ Rectangle {
     }
 
     // Submits only a sequence the control core can run; otherwise says why.
+    // A sequence that is off is stored as typed.
     function updateRunConfig() {
-        var problem = Rules.runConfigProblem(loc_seqStart, loc_seqEnd)
+        var problem = Rules.runConfigProblem(loc_SequenceSelected, loc_seqStart, loc_seqEnd)
         message = problem
         if (problem !== "")
             return false

@@ -28,6 +28,11 @@ function isDigits(text) {
     return typeof text === "string" && /^[0-9]*$/.test(text)
 }
 
+function isSequenceNumber(text) {
+    return isDigits(text) && text !== "" && text.length <= 2
+            && Number(text) >= minSequence && Number(text) <= maxSequence
+}
+
 // Whether a stored value has the type its key needs; unknown keys are kept as they are.
 function validValue(key, value) {
     switch (key) {
@@ -145,12 +150,12 @@ function runFieldInput(field, current, key) {
     return text
 }
 
-// Why a run configuration cannot be submitted; "" when it can.
-function runConfigProblem(seqStart, seqEnd) {
-    var inRange = function (t) {
-        return isDigits(t) && t !== "" && Number(t) >= minSequence && Number(t) <= maxSequence
-    }
-    if (!inRange(seqStart) || !inRange(seqEnd))
+// Why a run configuration cannot be submitted; "" when it can. Only a
+// sequence that is switched on must be one the control core can run.
+function runConfigProblem(seqSelected, seqStart, seqEnd) {
+    if (!seqSelected)
+        return ""
+    if (!isSequenceNumber(seqStart) || !isSequenceNumber(seqEnd))
         return "Sequence start and end must be 1 to 50"
     if (Number(seqStart) > Number(seqEnd))
         return "Sequence start must not exceed end"

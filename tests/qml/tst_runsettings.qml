@@ -50,17 +50,20 @@ Item {
                     data.result)
         }
 
-        function test_submitNeedsAValidSequence_data() {
+        // Only a sequence that is on must run: one that is off is stored as typed.
+        function test_submitChecksTheSequenceOnlyWhenOn_data() {
             return [
-                { tag: "5 to 8", start: "5", end: "8", sent: 1, message: "" },
-                { tag: "start above end", start: "30", end: "10", sent: 0, message: "Sequence start must not exceed end" },
-                { tag: "erased start", start: "", end: "10", sent: 0, message: "Sequence start and end must be 1 to 50" }
+                { tag: "5 to 8", on: true, start: "5", end: "8", sent: 1, message: "" },
+                { tag: "start above end", on: true, start: "30", end: "10", sent: 0, message: "Sequence start must not exceed end" },
+                { tag: "erased start", on: true, start: "", end: "10", sent: 0, message: "Sequence start and end must be 1 to 50" },
+                { tag: "off, start above end", on: false, start: "30", end: "10", sent: 1, message: "" },
+                { tag: "off, erased start", on: false, start: "", end: "10", sent: 1, message: "" }
             ]
         }
 
-        function test_submitNeedsAValidSequence(data) {
+        function test_submitChecksTheSequenceOnlyWhenOn(data) {
             saveSpy.clear()
-            page.startUp(true, "100", true, data.start, data.end)
+            page.startUp(true, "100", data.on, data.start, data.end)
             mouseClick(findChild(page, "submitIconID"))
             compare(saveSpy.count, data.sent)
             compare(findChild(page, "runSettingsMessageID").text, data.message)

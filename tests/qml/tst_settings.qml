@@ -134,20 +134,26 @@ Item {
             compare(handleThread.last("writeEPROM"), ["25101#1"])
         }
 
-        // "05" is stored as typed and sent as 5; Cancel brings back what is stored.
+        // "05" is stored as typed and sent as 5, and so is a sequence that is
+        // off, kept so at the next start; Cancel brings back what is stored.
         function test_runSettingsSubmitAndCancel() {
             start(defaults)
             var run = findChild(page, "runSettingsID")
-            run.startUp(true, "0", true, "3", "4")
+            run.startUp(true, "0", false, "30", "")
             run.setText("5")
             verify(run.updateRunConfig())
-            compare(handleThread.last("setRunConfig"), [true, 5, true, 3, 4])
-            compare(JSON.parse(fileIo.read(settingsFile)).repeatDelay, "05")
+            compare(handleThread.last("setRunConfig"), [true, 5, false, 30, 0])
+            var stored = fileIo.read(settingsFile)
+            compare(stored.slice(stored.indexOf('"repeatDelay"')), '"repeatDelay":"05","RemoteServerIP":"127.0.0.2",'
+                    + '"RemoteServerPort":"4900","seqEnabled":false,"seqStart":"30","seqEnd":""}')
+            start(stored)
+            compare(fileIo.read(settingsFile), stored)
+            run = findChild(page, "runSettingsID")
             run.currentSelection = "SEQE"
             run.setText("9")
             run.visible = true
             mouseClick(findChild(run, "cancelIconID"))
-            compare([run.loc_RepeatDelay, run.loc_seqEnd, run.visible], ["05", "4", false])
+            compare([run.loc_RepeatDelay, run.loc_seqEnd, run.visible], ["05", "", false])
         }
 
         // An empty program on the stick is no update: nothing installed, no reboot.
