@@ -24,6 +24,14 @@ function defaults(serverIP) {
     }
 }
 
+// What stands in for an unusable sequence value: a first start writes no
+// sequence keys, and the run settings page shows a sequence of 1 to 1.
+var sequenceFallback = { "seqEnabled": false, "seqStart": "1", "seqEnd": "1" }
+
+function isWholeNumber(value) {
+    return typeof value === "number" && Math.floor(value) === value && isFinite(value)
+}
+
 function isDigits(text) {
     return typeof text === "string" && /^[0-9]*$/.test(text)
 }
@@ -42,14 +50,16 @@ function validValue(key, value) {
         return typeof value === "boolean"
     case "repeatDelay":
         if (typeof value === "number")
-            return Math.floor(value) === value && value >= 0 && value <= maxRepeatDelay
+            return isWholeNumber(value) && value >= 0 && value <= maxRepeatDelay
         return isDigits(value) && Number(value) <= maxRepeatDelay
     case "RemoteServerIP":
-    case "RemoteServerPort":
         return typeof value === "string"
+    case "RemoteServerPort":
+        return typeof value === "string" || (isWholeNumber(value) && value >= 0)
     case "seqStart":
     case "seqEnd":
-        return isDigits(value) && value.length <= 2
+        // An emptied field may be stored while the sequence is off.
+        return value === "" || isSequenceNumber(value)
     default:
         return true
     }
@@ -58,15 +68,21 @@ function validValue(key, value) {
 // Reads the text of the settings file. Returns { settings, firstStart, problems }:
 // an empty text is a first start; any other text keeps its usable keys in
 // their stored order, an unusable value of a known key gives way to its
-// default in place, a missing key is added at the end, and every such key is
-// named in problems (the caller then writes the repaired settings back).
-// serverIP is the built-in server address.
+// default in place, a missing key of a first start is added at the end, and
+// every such key is named in problems (the caller then writes the repaired
+// settings back). serverIP is the built-in server address.
 function parseSettings(text, serverIP) {
     var result = { settings: defaults(serverIP), firstStart: false, problems: [] }
     if (text === "" || text === undefined || text === null) {
         result.firstStart = true
         return result
     }
+    // Editors on other systems start the file with a UTF-8 byte-order mark,
+    // which the file service hands over as three Latin-1 characters.
+    if (text.indexOf("\u00ef\u00bb\u00bf") === 0)
+        text = text.substring(3)
+    else if (text.charAt(0) === "\ufeff")
+        text = text.substring(1)
     if (text.length > maxSettingsText) {
         result.problems.push("file of " + text.length + " characters")
         return result
@@ -83,6 +99,7 @@ function parseSettings(text, serverIP) {
         return result
     }
     var fallback = result.settings
+    var has = function (object, key) { return Object.prototype.hasOwnProperty.call(object, key) }
     var settings = {}
     var key
     for (key in stored) {
@@ -93,8 +110,24 @@ function parseSettings(text, serverIP) {
             continue
         }
         result.problems.push("wrong value for " + key)
-        if (Object.prototype.hasOwnProperty.call(fallback, key))
+        if (has(fallback, key))
             settings[key] = fallback[key]
+        else if (has(sequenceFallback, key))
+            settings[key] = sequenceFallback[key]
+    }
+    // The port is text in the file; a whole number is taken for that text.
+    if (typeof settings.RemoteServerPort === "number") {
+        result.problems.push("RemoteServerPort stored as a number")
+        settings.RemoteServerPort = String(settings.RemoteServerPort)
+    }
+    // A sequence that is on steps through profiles 1 to 50 only.
+    if (settings.seqEnabled === true) {
+        ["seqStart", "seqEnd"].forEach(function (k) {
+            if (!isSequenceNumber(settings[k])) {
+                result.problems.push("no " + k + " for the sequence")
+                settings[k] = sequenceFallback[k]
+            }
+        })
     }
     for (key in fallback) {
         if (!Object.prototype.hasOwnProperty.call(settings, key)) {

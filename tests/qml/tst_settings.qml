@@ -64,35 +64,48 @@ Item {
             return page
         }
 
-        // Rows: stored text (null: no file), the file afterwards, the run
-        // configuration sent, the server port used (null: offline), the
+        // Rows: stored text (null: no file), the file afterwards, the trigger
+        // mode and run configuration sent, the server the link is given, the
         // sequence the run settings page shows, wait indicators.
         function test_startUp_data() {
             var older = '{"repeatEnabled":true,"repeatDelay":"250","RemoteServerIP":"127.0.0.1","RemoteServerPort":"4901",'
                         + '"seqEnabled":true,"seqStart":"5","seqEnd":"8"}'
             var badPort = defaults.replace('"4900"', '"70000"')
             var fixed = '{"trigOutForCamera":true,"repeatEnabled":true,"repeatDelay":100,"RemoteServerIP":"127.0.0.1","RemoteServerPort":"4900"}'
+            var kept = '{"trigOutForCamera":false,"repeatEnabled":false,"repeatDelay":0,"RemoteServerIP":"127.0.0.9","RemoteServerPort":"5000"}'
+            var sequence = defaults.replace("}", ',"seqEnabled":true,"seqStart":"%1","seqEnd":%2}')
+            var builtIn = ["127.0.0.2", 4900]
             return [
-                { tag: "first start", stored: null, file: defaults, run: [false, 100, false, 0, 0], port: 4900, shown: "1-1", waits: 1 },
+                { tag: "first start", stored: null, file: defaults, trig: true, run: [false, 100, false, 0, 0], link: builtIn,
+                  shown: "1-1", waits: 1 },
                 { tag: "older file gains trigOutForCamera", stored: older, file: older.replace(/}$/, ',"trigOutForCamera":true}'),
-                  run: [true, 250, true, 5, 8], ip: "127.0.0.1", port: 4901, shown: "5-8", waits: 0 },
-                { tag: "not JSON", stored: '{"trigOutForCamera":fal', file: defaults, run: [false, 100, false, 0, 0], port: 4900,
-                  shown: "1-1", waits: 0 },
-                { tag: "wrong types", stored: fixed.replace("true", '"no"').replace("100", '"x"').replace('"4900"', "4900"),
-                  file: fixed, run: [true, 100, false, 0, 0], ip: "127.0.0.1", port: 4900, shown: "1-1", waits: 0 },
-                { tag: "port out of range", stored: badPort, file: badPort, run: [false, 100, false, 0, 0], port: null, shown: "1-1", waits: 0 },
+                  trig: true, run: [true, 250, true, 5, 8], link: ["127.0.0.1", 4901], shown: "5-8", waits: 0 },
+                { tag: "not JSON", stored: '{"trigOutForCamera":fal', file: defaults, trig: true, run: [false, 100, false, 0, 0],
+                  link: builtIn, shown: "1-1", waits: 0 },
+                { tag: "byte-order mark", stored: "\u00ef\u00bb\u00bf" + kept, file: "\u00ef\u00bb\u00bf" + kept, trig: false,
+                  run: [false, 0, false, 0, 0], link: ["127.0.0.9", 5000], shown: "1-1", waits: 0 },
+                // A repair keeps false and 0.
+                { tag: "port as a number", stored: kept.replace('"5000"', "5000"), file: kept, trig: false,
+                  run: [false, 0, false, 0, 0], link: ["127.0.0.9", 5000], shown: "1-1", waits: 0 },
+                { tag: "wrong types", stored: fixed.replace("true", '"no"').replace("100", '"x"').replace('"4900"', "4900.5"),
+                  file: fixed, trig: true, run: [true, 100, false, 0, 0], link: ["127.0.0.1", 4900], shown: "1-1", waits: 0 },
+                { tag: "sequence out of range or not text", stored: sequence.replace("%1", "99").replace("%2", "8"),
+                  file: sequence.replace("%1", "1").replace("%2", '"1"'), trig: true, run: [false, 100, true, 1, 1],
+                  link: builtIn, shown: "1-1", waits: 0 },
+                { tag: "port out of range", stored: badPort, file: badPort, trig: true, run: [false, 100, false, 0, 0],
+                  link: null, shown: "1-1", waits: 0 },
                 { tag: "keys naming members of every object",
                   stored: defaults.replace("}", ',"hasOwnProperty":1,"__proto__":{"seqEnabled":true,"seqStart":"$(x)"}}'),
-                  file: defaults, run: [false, 100, false, 0, 0], port: 4900, shown: "1-1", waits: 0 }
+                  file: defaults, trig: true, run: [false, 100, false, 0, 0], link: builtIn, shown: "1-1", waits: 0 }
             ]
         }
 
         function test_startUp(data) {
             start(data.stored)
             compare(fileIo.read(settingsFile), data.file)
-            compare(handleThread.last("sendTriggerModeFromGUI"), [true])
+            compare(handleThread.last("sendTriggerModeFromGUI"), [data.trig])
             compare(handleThread.last("setRunConfig"), data.run)
-            compare(handleThread.last("iotStart"), data.port === null ? undefined : ["02:00:00:00:00:01", data.ip || "127.0.0.2", data.port])
+            compare(handleThread.last("iotStart"), data.link === null ? undefined : ["02:00:00:00:00:01"].concat(data.link))
             compare(handleThread.count("readEPROM"), 1)
             compare(hourGlasses, data.waits)
             var run = findChild(page, "runSettingsID")
