@@ -4,7 +4,8 @@ import "SettingsRules.js" as Rules
 
 // The remote server's address and port, typed on the keypad octet by octet.
 // Every field is kept exactly as typed; the settings page stores the values
-// and decides whether the remote link can use them.
+// (the address without leading zeros) and decides whether the remote link
+// can use them.
 Rectangle {
     id: commConfigPage
 

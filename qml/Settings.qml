@@ -68,18 +68,17 @@ Rectangle {
                                 Rules.toInt(s.seqStart), Rules.toInt(s.seqEnd))
     }
 
-    // An address or port the link cannot use stays stored as typed, but the
-    // console stays offline rather than connect somewhere else.
+    // The link always gets the stored address: one it cannot use takes it
+    // offline (it never goes on with the previous server), and the message
+    // line says why. Every part of the address is read as decimal.
     function startRemoteLink() {
-        var ipAddress = jetValveSettings.RemoteServerIP
+        var ipAddress = Rules.normalisedIPv4(jetValveSettings.RemoteServerIP)
         var port = jetValveSettings.RemoteServerPort
         var problem = Rules.remoteTargetProblem(ipAddress, port)
-        if (problem !== "") {
-            console.warn("remote link not started: " + problem)
-            return false
-        }
+        if (problem !== "")
+            console.warn("remote link offline: " + problem + " (" + ipAddress + " port " + port + ")")
+        messageText = problem === "" ? " " : "Offline: " + problem
         callIOTStartCommand(getMacAddress(), ipAddress, Number(port))
-        return true
     }
 
     function setSettingsIconsOff() {
@@ -113,7 +112,7 @@ Rectangle {
     }
 
     function submitCommConfig(remoteIP, remotePort) {
-        jetValveSettings.RemoteServerIP = String(remoteIP)
+        jetValveSettings.RemoteServerIP = Rules.normalisedIPv4(String(remoteIP))
         jetValveSettings.RemoteServerPort = String(remotePort)
         saveSettings(true)
         commConfigID.visible = false

@@ -145,10 +145,19 @@ function toInt(text) {
     return isNaN(n) ? 0 : n
 }
 
+// Every part of an address is read as decimal: "010" is 10, never octal 8.
 function isIPv4(text) {
     if (typeof text !== "string" || !/^[0-9]{1,3}(\.[0-9]{1,3}){3}$/.test(text))
         return false
     return text.split(".").every(function (octet) { return Number(octet) <= 255 })
+}
+
+// The address without leading zeros ("127.0.0.010" is "127.0.0.10"), so no
+// reader can take a part for octal; anything else is returned as it is.
+function normalisedIPv4(text) {
+    if (!isIPv4(text))
+        return text
+    return text.split(".").map(function (octet) { return String(Number(octet)) }).join(".")
 }
 
 function isPort(text) {
@@ -159,9 +168,9 @@ function isPort(text) {
 // Why the remote link cannot start with this address and port; "" when it can.
 function remoteTargetProblem(ip, port) {
     if (!isIPv4(ip))
-        return "server address \"" + ip + "\" is not a dotted IPv4 address"
+        return "no usable server address"
     if (!isPort(port))
-        return "server port \"" + port + "\" is not within 1-65535"
+        return "no usable server port"
     return ""
 }
 

@@ -61,14 +61,18 @@ Item {
             page.visible = true
         }
 
+        // A submit always reaches the link: an unusable address takes it
+        // offline, and the page says why. Parts are read as decimal.
         function test_typedValuesAreStored_data() {
             return [
-                { tag: "octet 300", field: "ip1FieldID", keys: ["<", "<", "<", "3", "0", "0"],
-                  button: "commSubmitButtonID", ip: "300.0.0.1", port: "4900" },
-                { tag: "empty port", field: "portFieldID", keys: ["<", "<", "<", "<", "<"],
-                  button: "commSubmitButtonID", ip: "127.0.0.1", port: "" },
-                { tag: "cancel", field: "ip2FieldID", keys: ["9"],
-                  button: "commCancelButtonID", ip: "127.0.0.1", port: "4900" }
+                { tag: "octet 300", field: "ip1FieldID", keys: ["<", "<", "<", "3", "0", "0"], button: "commSubmitButtonID",
+                  ip: "300.0.0.1", port: "4900", link: 4900, message: "Offline: no usable server address" },
+                { tag: "empty port", field: "portFieldID", keys: ["<", "<", "<", "<", "<"], button: "commSubmitButtonID",
+                  ip: "127.0.0.1", port: "", link: 0, message: "Offline: no usable server port" },
+                { tag: "leading zeros", field: "ip4FieldID", keys: ["<", "0", "1", "0"], button: "commSubmitButtonID",
+                  ip: "127.0.0.10", port: "4900", link: 4900, message: " " },
+                { tag: "cancel", field: "ip2FieldID", keys: ["9"], button: "commCancelButtonID",
+                  ip: "127.0.0.1", port: "4900", link: null, message: " " }
             ]
         }
 
@@ -80,7 +84,10 @@ Item {
             compare(page.visible, false)
             compare(stored().RemoteServerIP, data.ip)
             compare(stored().RemoteServerPort, data.port)
-            compare(linkStarts.count, 0) // an address that cannot be used, or Cancel, starts no link
+            compare(linkStarts.count, data.link === null ? 0 : 1)
+            if (data.link !== null)
+                compare([linkStarts.signalArguments[0][1], linkStarts.signalArguments[0][2]], [data.ip, data.link])
+            compare(settings.messageText, data.message)
             compare([page.ip1, page.ip2, page.ip3, page.ip4].join("."), data.ip)
         }
     }

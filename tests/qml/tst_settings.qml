@@ -93,7 +93,7 @@ Item {
                   file: sequence.replace("%1", "1").replace("%2", '"1"'), trig: true, run: [false, 100, true, 1, 1],
                   link: builtIn, shown: "1-1", waits: 0 },
                 { tag: "port out of range", stored: badPort, file: badPort, trig: true, run: [false, 100, false, 0, 0],
-                  link: null, shown: "1-1", waits: 0 },
+                  link: ["127.0.0.2", 70000], shown: "1-1", waits: 0 },
                 { tag: "keys naming members of every object",
                   stored: defaults.replace("}", ',"hasOwnProperty":1,"__proto__":{"seqEnabled":true,"seqStart":"$(x)"}}'),
                   file: defaults, trig: true, run: [false, 100, false, 0, 0], link: builtIn, shown: "1-1", waits: 0 }
@@ -105,7 +105,7 @@ Item {
             compare(fileIo.read(settingsFile), data.file)
             compare(handleThread.last("sendTriggerModeFromGUI"), [data.trig])
             compare(handleThread.last("setRunConfig"), data.run)
-            compare(handleThread.last("iotStart"), data.link === null ? undefined : ["02:00:00:00:00:01"].concat(data.link))
+            compare(handleThread.last("iotStart"), ["02:00:00:00:00:01"].concat(data.link))
             compare(handleThread.count("readEPROM"), 1)
             compare(hourGlasses, data.waits)
             var run = findChild(page, "runSettingsID")
