@@ -4,8 +4,9 @@ import com.zum.qml 1.0
 import "../../qml"
 import "harness"
 
-// The settings page started against the real file service in the simulated
-// root, the back end replaced by the recording fake.
+// The settings page and its run settings and remote server pages, started
+// against the real file service in the simulated root, the back end
+// replaced by the recording fake.
 Item {
     id: harness
 
@@ -21,6 +22,7 @@ Item {
     function getMacAddress() { return "02:00:00:00:00:01" }
     function getIPAddress() { return "127.0.0.1" }
     function triggerHourGlass(waitTime) { hourGlasses++ }
+    function qSlice(txt, start, end) { return txt.slice(start, end) }
 
     width: 408
     height: 272
@@ -82,11 +84,9 @@ Item {
                   trig: true, run: [true, 250, true, 5, 8], link: ["127.0.0.1", 4901], shown: "5-8", waits: 0 },
                 { tag: "not JSON", stored: '{"trigOutForCamera":fal', file: defaults, trig: true, run: [false, 100, false, 0, 0],
                   link: builtIn, shown: "1-1", waits: 0 },
-                { tag: "byte-order mark", stored: "\u00ef\u00bb\u00bf" + kept, file: "\u00ef\u00bb\u00bf" + kept, trig: false,
-                  run: [false, 0, false, 0, 0], link: ["127.0.0.9", 5000], shown: "1-1", waits: 0 },
                 // A repair keeps false and 0.
-                { tag: "port as a number", stored: kept.replace('"5000"', "5000"), file: kept, trig: false,
-                  run: [false, 0, false, 0, 0], link: ["127.0.0.9", 5000], shown: "1-1", waits: 0 },
+                { tag: "byte-order mark, port as a number", stored: "\u00ef\u00bb\u00bf" + kept.replace('"5000"', "5000"),
+                  file: kept, trig: false, run: [false, 0, false, 0, 0], link: ["127.0.0.9", 5000], shown: "1-1", waits: 0 },
                 { tag: "wrong types", stored: fixed.replace("true", '"no"').replace("100", '"x"').replace('"4900"', "4900.5"),
                   file: fixed, trig: true, run: [true, 100, false, 0, 0], link: ["127.0.0.1", 4900], shown: "1-1", waits: 0 },
                 { tag: "sequence out of range or not text", stored: sequence.replace("%1", "99").replace("%2", "8"),
@@ -167,6 +167,38 @@ Item {
             run.visible = true
             mouseClick(findChild(run, "cancelIconID"))
             compare([run.loc_RepeatDelay, run.loc_seqEnd, run.visible], ["05", "", false])
+        }
+
+        // Whatever was typed is stored (the address with decimal parts) and
+        // always reaches the link: an unusable one takes it offline, and the
+        // message line says why. Cancel keeps what is stored.
+        function test_remoteServerSubmit_data() {
+            return [
+                { tag: "octet 300", field: "ip1FieldID", keys: ["<", "<", "<", "3", "0", "0"], button: "commSubmitButtonID",
+                  ip: "300.0.0.1", port: "4900", link: 4900, message: "Offline: no usable server address" },
+                { tag: "empty port", field: "portFieldID", keys: ["<", "<", "<", "<", "<"], button: "commSubmitButtonID",
+                  ip: "127.0.0.1", port: "", link: 0, message: "Offline: no usable server port" },
+                { tag: "leading zeros", field: "ip4FieldID", keys: ["<", "0", "1", "0"], button: "commSubmitButtonID",
+                  ip: "127.0.0.10", port: "4900", link: 4900, message: " " },
+                { tag: "cancel", field: "ip2FieldID", keys: ["9"], button: "commCancelButtonID",
+                  ip: "127.0.0.1", port: "4900", link: null, message: " " }
+            ]
+        }
+
+        function test_remoteServerSubmit(data) {
+            start(defaults.replace("127.0.0.2", "127.0.0.1"))
+            handleThread.clear()
+            var comm = findChild(page, "commConfigID")
+            comm.visible = true
+            mouseClick(findChild(comm, data.field))
+            for (var i = 0; i < data.keys.length; i++)
+                mouseClick(findChild(comm, data.keys[i] === "<" ? "keyErase" : "key" + data.keys[i]))
+            mouseClick(findChild(comm, data.button))
+            var stored = JSON.parse(fileIo.read(settingsFile))
+            compare([comm.visible, stored.RemoteServerIP, stored.RemoteServerPort, page.messageText],
+                    [false, data.ip, data.port, data.message])
+            compare(handleThread.last("iotStart"), data.link === null ? undefined : ["02:00:00:00:00:01", data.ip, data.link])
+            compare([comm.ip1, comm.ip2, comm.ip3, comm.ip4].join("."), data.ip)
         }
 
         // An empty program on the stick is no update: nothing installed, no reboot.
