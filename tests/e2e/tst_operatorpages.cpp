@@ -1,4 +1,5 @@
 #include "ConsoleFixture.h"
+#include "ElfImage.h"
 
 #include "SimRemoteServer.h"
 
@@ -106,8 +107,8 @@ void TestOperatorPages::softwareUpdate_data()
     QTest::addColumn<bool>("truncatedCopy");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("reboots");
-    QTest::newRow("good program") << QByteArray(4096, 'A') << false << false << "System rebooting..." << true;
-    QTest::newRow("truncated copy refused") << QByteArray(4096, 'B') << false << true
+    QTest::newRow("good program") << elfimage::program() << false << false << "System rebooting..." << true;
+    QTest::newRow("truncated copy refused") << elfimage::program(elfimage::Executable) << false << true
                                             << "Application Software Update Failed !" << false;
     QTest::newRow("driver only") << QByteArray() << true << false << "No Valid File Found" << true;
 }
@@ -131,7 +132,7 @@ void TestOperatorPages::softwareUpdate()
     if (!program.isEmpty())
         testroot::writeFile("/media/usb/JET_VALVE/zumvalvecontroller", program);
     if (driver)
-        testroot::writeFile("/media/usb/JET_VALVE/zuvc.ko", "driver");
+        testroot::writeFile("/media/usb/JET_VALVE/zuvc.ko", elfimage::module());
     const QString shortCp = testroot::path("/sim/bin");
     if (truncatedCopy) {
         testroot::writeFile("/sim/bin/cp", "#!/bin/sh\nshift\nhead -c 100 \"$1\" >\"$2\"\n"); // cp -f SOURCE TARGET
@@ -151,7 +152,7 @@ void TestOperatorPages::softwareUpdate()
     QCOMPARE(installed, program.isEmpty() || truncatedCopy ? QByteArray("old program") : program);
     QVERIFY(QFileInfo(testroot::path("/usr/bin/zumvalvecontroller")).isExecutable() || installed == "old program");
     if (driver)
-        QCOMPARE(fx.root.readFile("/lib/modules/4.1.15/kernel/drivers/misc/zuvc.ko"), QByteArray("driver"));
+        QCOMPARE(fx.root.readFile("/lib/modules/4.1.15/kernel/drivers/misc/zuvc.ko"), elfimage::module());
     // The countdown ends in the (fake) reboot tool, never a real one.
     if (reboots) {
         QTRY_COMPARE_WITH_TIMEOUT(calls().count("reboot"), rebootsBefore + 1, 8000);
