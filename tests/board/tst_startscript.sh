@@ -3,7 +3,7 @@
 # is installed (as on the board), else /bin/sh: a fresh program that cannot
 # start is replaced by the one before it; one that came up once is kept and
 # only retried; stopping the script stops the console.
-# Usage, through tests/run_in_root.sh: tst_startscript.sh path/to/zumvalvecontroller-start
+# Usage, through tests/run_in_root.sh: tst_startscript.sh path/to/zumvalvecontroller-start.sh
 set -u
 script=$1
 shell=${ZUM_TEST_SHELL:-/bin/sh}
