@@ -49,6 +49,11 @@ say() {
     command -v logger >/dev/null 2>&1 && logger -t zumvalvecontroller-start "$*"
 }
 
+# Seconds since boot: unlike the date, it does not jump when the clock is set.
+uptime_seconds() {
+    cut -d. -f1 /proc/uptime
+}
+
 checksum() {
     cksum <"$1" 2>/dev/null
 }
@@ -92,7 +97,7 @@ say "starting $program"
 while :; do
     # Taken before the start: an update may replace the file while it runs.
     sum=$(checksum "$program")
-    started=$(date +%s)
+    started=$(uptime_seconds)
     "$program" "$@" &
     console=$!
     # Remembers the program as one that came up once it outlives the grace
@@ -105,7 +110,7 @@ while :; do
     wait "$console"
     status=$?
     console=""
-    now=$(date +%s)
+    now=$(uptime_seconds)
 
     if [ $((now - started)) -ge "$up_seconds" ]; then
         failures=""
