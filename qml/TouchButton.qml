@@ -26,11 +26,17 @@ Item {
     // Held down with the finger still on the button, as the Controls button
     // counts it: sliding off releases it.
     readonly property bool pressed: areaID.pressed && areaID.containsMouse
+    // Set by a press, cleared when the pointer leaves: a tap mostly opens a
+    // page over the button, which takes no hover, and a touch screen leaves
+    // the pointer where it tapped, so the button would go on counting as
+    // hovered and draw its tooltip over the new page a second later.
+    property bool tooltipSpent: false
 
     signal clicked()
 
     implicitWidth: 80
     implicitHeight: 30
+    onVisibleChanged: if (!visible) Tooltip.hideText()
 
     Rectangle {
         anchors.fill: parent
@@ -66,15 +72,22 @@ Item {
         anchors.fill: parent
         hoverEnabled: button.tooltip !== ""
         onClicked: button.clicked()
-        onPressed: Tooltip.hideText()
-        onExited: Tooltip.hideText()
+        onPressed: {
+            button.tooltipSpent = true
+            Tooltip.hideText()
+        }
+        onExited: {
+            button.tooltipSpent = false
+            Tooltip.hideText()
+        }
         onCanceled: Tooltip.hideText()
     }
 
     // A mouse resting on the button shows its tooltip, as on the desktop.
     Timer {
+        objectName: "tooltipTimerID"
         interval: 1000
-        running: areaID.containsMouse && !areaID.pressed && button.tooltip !== ""
+        running: areaID.containsMouse && !areaID.pressed && button.tooltip !== "" && !button.tooltipSpent
         onTriggered: Tooltip.showText(areaID, Qt.point(areaID.mouseX, areaID.mouseY), button.tooltip)
     }
 }

@@ -18,6 +18,8 @@ cmake --build "$build" -j"$(nproc)" --target zumvalvecontroller zumsim-cli bench
 root=$(mktemp -d "${TMPDIR:-/tmp}/zumbench.XXXXXX")
 export ZUM_ROOT="$root" ZUM_CPU_ARCH=arm PATH="$here/sim/tools:$PATH"
 export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
+export XDG_RUNTIME_DIR="$root/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 sim=""
 cleanup() {
     [ -n "$sim" ] && kill "$sim" 2>/dev/null

@@ -14,7 +14,7 @@ set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
-targets=${*:-"remote serial profiles settings eeprom wifi"}
+targets=${*:-"remote serial profiles settings eeprom wifi elf"}
 build=${ZUM_FUZZ_BUILD:-$here/build-fuzz}
 out=${ZUM_FUZZ_OUT:-$build/findings}
 jobs=${ZUM_FUZZ_JOBS:-2}

@@ -10,6 +10,7 @@ qtbase5-dev qtdeclarative5-dev qtdeclarative5-dev-tools libqt5serialport5-dev
 qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtquick-controls
 qml-module-qtquick-extras qml-module-qttest
 xvfb xauth x11-apps imagemagick xdotool fonts-dejavu-core
+busybox
 "
 [ $# -gt 0 ] && packages="$*"
 

@@ -29,15 +29,45 @@ if [ -z "$program" ]; then
     program="$build/app/zumvalvecontroller"
 fi
 
-# Only ARM files go on the stick: a host build or a driver for another
-# machine would be installed and leave the board unable to start.
-machine() {
-    arm-linux-gnueabihf-readelf -h "$1" 2>/dev/null | sed -n 's/^ *Machine: *//p'
+# Only what the console itself accepts goes on the stick (it refuses the
+# rest): a whole 32-bit little-endian ARM ELF file, the program an executable
+# (or a position-independent one asking for an interpreter), the driver a
+# relocatable object with a .modinfo section. Whole: readelf finds nothing
+# amiss, and the header tables and every segment lie inside the file.
+readelf=$(command -v arm-linux-gnueabihf-readelf || command -v readelf) \
+    || { echo "readelf not found (Debian package binutils)" >&2; exit 1; }
+refuse() {
+    echo "$1: $2" >&2
+    return 1
 }
-[ "$(machine "$program")" = ARM ] || { echo "not an ARM program: $program" >&2; exit 1; }
+check_elf() { # FILE program|module
+    errors=$(LC_ALL=C "$readelf" -h -l -S --wide "$1" 2>&1 >/dev/null) || true
+    [ -z "$errors" ] || refuse "$1" "$errors" || return 1
+    header=$(LC_ALL=C "$readelf" -h "$1")
+    field() { printf '%s\n' "$header" | sed -n "s/^ *$1: *//p" | cut -d' ' -f1; }
+    [ "$(field Class)" = ELF32 ] && [ "$(field Machine)" = ARM ] || refuse "$1" "not a 32-bit ARM file" || return 1
+    printf '%s\n' "$header" | grep -q '^ *Data:.*little endian' || refuse "$1" "not little-endian" || return 1
+    case $2:$(field Type) in
+    program:EXEC) ;;
+    program:DYN)
+        LC_ALL=C "$readelf" -l "$1" | grep -q 'Requesting program interpreter' \
+            || refuse "$1" "a shared library, not a program" || return 1 ;;
+    module:REL)
+        LC_ALL=C "$readelf" -S --wide "$1" | grep -q ' \.modinfo ' \
+            || refuse "$1" "no .modinfo section: not a kernel module" || return 1 ;;
+    *) refuse "$1" "not an ARM $2 (ELF type $(field Type))" || return 1 ;;
+    esac
+    size=$(wc -c <"$1")
+    reach() { echo "$(field "Start of $1 headers")+$(field "Number of $1 headers")*$(field "Size of $1 headers")"; }
+    for end in $(reach program) $(reach section) \
+        $(LC_ALL=C "$readelf" -l --wide "$1" | awk '$2 ~ /^0x/ && $5 ~ /^0x/ { print $2 "+" $5 }'); do
+        [ $(($end)) -le "$size" ] || refuse "$1" "cut short: it reaches past its $size bytes" || return 1
+    done
+}
+check_elf "$program" program || exit 1
 if [ -n "$driver" ]; then
     [ -s "$driver" ] || { echo "no driver module at $driver" >&2; exit 1; }
-    [ "$(machine "$driver")" = ARM ] || { echo "not an ARM kernel module: $driver" >&2; exit 1; }
+    check_elf "$driver" module || exit 1
 fi
 
 out="$dir/JET_VALVE"
@@ -45,6 +75,7 @@ mkdir -p "$out"
 rm -f "$out/zumvalvecontroller.tmp" "$out/zuvc.ko.tmp"
 arm-linux-gnueabihf-strip --strip-all -o "$out/zumvalvecontroller.tmp" "$program"
 chmod 755 "$out/zumvalvecontroller.tmp"
+check_elf "$out/zumvalvecontroller.tmp" program || { rm -f "$out/zumvalvecontroller.tmp"; exit 1; }
 mv -f "$out/zumvalvecontroller.tmp" "$out/zumvalvecontroller"
 if [ -n "$driver" ]; then
     cp "$driver" "$out/zuvc.ko.tmp"

@@ -17,6 +17,11 @@ export ZUM_CPU_ARCH=arm
 export PATH="$here/sim/tools:$PATH"
 logs="$root/logs"
 mkdir -p "$logs"
+# A desktop session has its runtime folder; elsewhere Qt gets a private one.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="$root/runtime"
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+fi
 
 pids=""
 cleanup() {

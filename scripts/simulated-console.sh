@@ -16,6 +16,8 @@ simulated_console() {
     sim_bin="$build/sim/zumsim"
     logs="$root/logs"
     mkdir -p "$logs" "$root/media/data"
+    export XDG_RUNTIME_DIR="$root/runtime"
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 }
 
 # Starts zumsim and waits for its server's port.

@@ -81,6 +81,7 @@ private:
 public:
     // Copies source over target through a staged, size-checked, flushed copy
     // moved in with one rename; the previous file stays as target + ".old".
+    // Only a whole ARM program (executable) or kernel module is installed.
     // False, with nothing moved, when any step fails.
     Q_INVOKABLE bool installUpdate(QString source, QString target, bool executable);
     // copyOTLogToUSB that reports whether a complete copy reached the stick.

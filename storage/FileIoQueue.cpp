@@ -4,9 +4,12 @@
 #include "Platform.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <chrono>
+#include <cstdio>
 #include <mutex>
 
 namespace {
@@ -42,7 +45,9 @@ void FileIo::writeBKProfile(QString name)
 // Restores a file from the temporary file an interrupted atomic write left
 // beside it, then clears every such leftover in the data folder. Saves run
 // on other threads too (remote link, write queue): both steps wait for the
-// saves in flight, and give up rather than hold the caller for long.
+// saves in flight, and give up rather than hold the caller for long. Most
+// loads that get here find no leftover (a profile never saved): only files
+// that exist are touched, and no shell runs for them.
 void FileIo::recoverFile(QString name)
 {
     std::unique_lock<std::shared_timed_mutex> noSaves(MemoryOp::saveLock(), std::chrono::milliseconds(recoverWaitMs));
@@ -50,7 +55,16 @@ void FileIo::recoverFile(QString name)
         qWarning() << "recoverFile: saves still in progress; nothing recovered from leftovers of" << name;
         return;
     }
-    const QString file = platform::shellPath(name);
-    runSystemCmd(QStringLiteral("cp -f %1.* %1").arg(file));
-    runSystemCmd(QStringLiteral("rm -f /media/data/*.*.*"));
+    const QFileInfo target(platform::sysPath(name));
+    // Of several leftovers of one file, the newest holds the last save.
+    const QFileInfoList own = target.dir().entryInfoList({target.fileName() + QStringLiteral(".*")},
+                                                         QDir::Files, QDir::Time);
+    // Moved in with one rename: the file is whole or as it was.
+    if (!own.isEmpty()
+        && std::rename(QFile::encodeName(own.first().absoluteFilePath()).constData(),
+                       QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
+        qWarning().noquote() << "recoverFile: cannot restore" << name << "from" << own.first().fileName();
+    const QDir data(platform::sysPath(QStringLiteral("/media/data")));
+    for (const QString &leftover : data.entryList({QStringLiteral("*.*.*")}, QDir::Files))
+        QFile::remove(data.filePath(leftover));
 }

@@ -1,5 +1,6 @@
 #include "FileIo.h"
 
+#include "ElfCheck.h"
 #include "Platform.h"
 
 #include <QDebug>
@@ -38,9 +39,12 @@ bool shellCopy(const QString &source, const QString &target)
 // A stick pulled mid-copy, a full flash or a failing cp must never leave a
 // truncated program in place: the new file is staged beside the target,
 // checked, flushed, and only then moved in with one rename, keeping the
-// previous file as <target>.old.
+// previous file as <target>.old. Only a whole ARM program (or, when not
+// executable, an ARM kernel module) gets that far: anything else installed
+// would leave a board that cannot start the console that takes updates.
 bool FileIo::installUpdate(QString source, QString target, bool executable)
 {
+    const auto kind = executable ? elfcheck::Kind::Program : elfcheck::Kind::KernelModule;
     const QString staging = target + QStringLiteral(".new");
     const QString previous = target + QStringLiteral(".old");
     const QString realSource = platform::sysPath(source);
@@ -56,12 +60,19 @@ bool FileIo::installUpdate(QString source, QString target, bool executable)
     const QFileInfo sourceInfo(realSource);
     if (source.isEmpty() || target.isEmpty() || !sourceInfo.isFile() || sourceInfo.size() == 0)
         return refuse(QStringLiteral("no usable file at ") + source);
+    QString why = elfcheck::refusalForFile(realSource, kind);
+    if (!why.isEmpty())
+        return refuse(source + QStringLiteral(": ") + why);
     QFile::remove(realStaging);
     if (!shellCopy(source, staging))
         return refuse(QStringLiteral("copy failed"));
     const QFileInfo stagedInfo(realStaging);
     if (!stagedInfo.isFile() || stagedInfo.size() != sourceInfo.size())
         return refuse(QStringLiteral("copy holds %1 of %2 bytes").arg(stagedInfo.size()).arg(sourceInfo.size()));
+    // What the copy holds is what will run; the stick may have changed under it.
+    why = elfcheck::refusalForFile(realStaging, kind);
+    if (!why.isEmpty())
+        return refuse(QStringLiteral("the copy: ") + why);
     QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
         | QFileDevice::ReadOther;
     if (executable)

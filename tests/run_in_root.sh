@@ -5,6 +5,9 @@ set -u
 tools=${ZUM_SIM_TOOLS:?ZUM_SIM_TOOLS must name the fake tool folder}
 root=$(mktemp -d "${TMPDIR:-/tmp}/zumtest.XXXXXX") || exit 1
 export ZUM_ROOT="$root"
+# Qt keeps its runtime files in a private folder (it warns without one).
+export XDG_RUNTIME_DIR="$root/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export PATH="$tools:$PATH"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export QT_QUICK_BACKEND="${QT_QUICK_BACKEND:-software}"

@@ -201,19 +201,6 @@ Item {
             compare([comm.ip1, comm.ip2, comm.ip3, comm.ip4].join("."), data.ip)
         }
 
-        // An empty program on the stick is no update: nothing installed, no reboot.
-        function test_emptyProgramIsRefused() {
-            start(defaults)
-            fileIo.exeSys("rm -rf /media/usb/JET_VALVE && mkdir -p /media/usb/JET_VALVE /lib/modules/4.1.15/kernel/drivers/misc")
-            fileIo.write("/sim/mountable", "/dev/sda1\n") && fileIo.write("/dev/sda1", "stick")
-            fileIo.write("/usr/bin/zumvalvecontroller", "old program") && fileIo.write(page.driverFilePath, "old driver")
-            fileIo.exeSys("printf '' > /media/usb/JET_VALVE/zumvalvecontroller")
-            page.runSoftwareUpdate()
-            compare(page.messageText, "Application Software Update Failed !")
-            compare([fileIo.read("/usr/bin/zumvalvecontroller"), fileIo.read(page.driverFilePath)], ["old program", "old driver"])
-            verify(!findChild(page, "rebootTimerID").running)
-        }
-
         // The pending total reaches the valve and the heater goes off before the reboot.
         function test_rebootWritesPendingCountAndStopsHeater() {
             start(defaults)

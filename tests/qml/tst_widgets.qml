@@ -13,6 +13,10 @@ Item {
     NumericalKeypad { id: keypad; width: 240; height: 272 }
     ScrollNumbers { id: editor; y: 280; width: 400; height: 150 }
 
+    // Opens a page over itself, as the settings page's icons do.
+    TouchButton { id: tipButton; x: 400; y: 440; width: 60; height: 30; tooltip: "REMOTE SERVER"; onClicked: cover.visible = true }
+    Rectangle { id: cover; anchors.fill: tipButton; visible: false }
+
     SignalSpy { id: keySpy; target: keypad; signalName: "keyPressed" }
     SignalSpy { id: saveSpy; target: editor; signalName: "save" }
 
@@ -28,6 +32,21 @@ Item {
         function test_keypad() {
             ["key4", "keyErase", "keyDot", "key0"].forEach(function (k) { mouseClick(findChild(keypad, k)) })
             compare(keySpy.signalArguments.map(function (a) { return a[0] }), ["4", "", "0"])
+        }
+
+        // A tap spends the tooltip while the pointer stays on the button, under
+        // the page the tap opened; leaving and coming back offers it again.
+        function test_tooltipGoesWithTap() {
+            var due = findChild(tipButton, "tooltipTimerID")
+            mouseMove(tipButton, 10, 10)
+            tryCompare(due, "running", true)
+            mouseClick(tipButton, 10, 10)
+            mouseMove(tipButton, 12, 10)
+            verify(cover.visible && !due.running)
+            cover.visible = false
+            mouseMove(root, 10, 470)
+            mouseMove(tipButton, 10, 10)
+            tryCompare(due, "running", true)
         }
 
         // Visible columns ("-" hidden, "x" shown), icon and shift for each parameter id.

@@ -77,6 +77,9 @@ POS = {
     "calibProgressID": (CAL[0] + 0.05 * CAL[2] + 36, CAL[1] + 0.225 * CAL[3]),  # its first words
     "calibCloseButtonID": (CAL[0] + 0.82 * CAL[2] + 0.125 * CAL[3], CAL[1] + 0.225 * CAL[3]),
 }
+# What a working console must not print: shell errors of its own commands
+# (a copy of files that do not exist) and Qt's complaint about its runtime folder.
+ALARMING = re.compile(r"^(?:cp|mv|rm|sh|chmod): .*|.*XDG_RUNTIME_DIR.*", re.M)
 AMBER, OLIVE, BLACK, FAULT_RED, DOT_RED = (240, 179, 35), (51, 51, 0), (0, 0, 0), (255, 51, 51), (255, 0, 0)
 POPUP_PALE, BULB_GREEN = (224, 224, 181), (0, 255, 153)  # the pop-up at 85 % over the page; heating off
 OFF_WINDOW = ("700", "400")                               # on the Xvfb screen, off the window
@@ -216,6 +219,10 @@ class Console:
     def shot(self, name):
         subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (W, H, *self.origin), "+repage",
                         os.path.join(self.artefacts, name + ".png")], env=self.env, timeout=20, check=True)
+
+    def console_output(self):
+        with open(self.log.name, errors="replace") as f:
+            return f.read()
 
     # the board's files
     def file(self, rel):
@@ -495,7 +502,7 @@ def main(argv):
     for old in glob.glob(os.path.join(artefacts, "*.png")):
         os.remove(old)
     chosen = [s for s in SCENARIOS if len(argv) < 3 or s.__name__ in argv[2:]]
-    c, passed, started = Console(build, root, artefacts), 0, time.monotonic()
+    c, passed, started, said = Console(build, root, artefacts), 0, time.monotonic(), 0
     try:
         c.start()
         for scenario in chosen:
@@ -504,6 +511,9 @@ def main(argv):
                 mark = c.board_mark()
                 scenario(c)
                 expect("ignored line" not in c.file("sim/board.log")[mark:], "the board got a garbled line")
+                output = c.console_output()
+                noise, said = ALARMING.findall(output[said:]), len(output)  # the first start's lines too
+                expect(not noise, "the console printed %s" % noise)
                 c.shot(scenario.__name__)
                 passed += 1
                 print("PASS %-28s %5.1f s" % (scenario.__name__, time.monotonic() - t0), flush=True)

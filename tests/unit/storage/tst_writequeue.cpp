@@ -1,12 +1,16 @@
 #include "FileIo.h"
 #include "TestRoot.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTemporaryFile>
 #include <QThread>
 
 #include <atomic>
 #include <memory>
+
+#include <unistd.h>
 
 class TestWriteQueue : public QObject
 {
@@ -64,16 +68,29 @@ private slots:
         QCOMPARE(old.readAll(), QByteArray("{\"old\":1}"));
     }
 
-    // A leftover of an interrupted save restores its file; every leftover
-    // goes, files with one dot stay.
+    // The newest leftover of an interrupted save restores its file; every
+    // leftover goes, files with one dot stay; a file without leftovers
+    // (a profile never saved) prints nothing on the console's output.
     void recoverRestoresLeftoverAndClearsTemporaries()
     {
+        testroot::writeFile("/media/data/3JV.profile.Ab34Cd", "older save");
+        QFile older(testroot::path("/media/data/3JV.profile.Ab34Cd"));
+        QVERIFY(older.open(QIODevice::ReadWrite));
+        QVERIFY(older.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
         testroot::writeFile("/media/data/3JV.profile.Xa81Qz", "recovered");
         testroot::writeFile("/media/data/7JV.profile.Pq09Lm", "other leftover");
         testroot::writeFile("/media/data/1JV.profile_BKUP", "untouched");
         testroot::writeFile("/media/data/ot.log", "untouched");
         FileIo().recoverFile("/media/data/3JV.profile");
+        QTemporaryFile output;
+        QVERIFY(output.open());
+        const int stderrCopy = ::dup(2);
+        ::dup2(output.handle(), 2);
         FileIo().recoverFile("/media/data/9JV.profile");
+        ::dup2(stderrCopy, 2);
+        ::close(stderrCopy);
+        QVERIFY(output.seek(0));
+        QCOMPARE(output.readAll(), QByteArray());
         QStringList left = QDir(testroot::path("/media/data")).entryList(QDir::Files);
         left.sort();
         QCOMPARE(left, (QStringList{"1JV.profile_BKUP", "3JV.profile", "ot.log"}));
