@@ -5,6 +5,7 @@
 // or is replaced, how fast the link stops); the texts of reports and answers.
 #include "CommClientInterface.h"
 #include "FileIo.h"
+#include "LogCapture.h"
 #include "QuickLink.h"
 #include "RemoteMessages.h"
 #include "SimOneWire.h"
@@ -19,7 +20,7 @@
 #include <QTcpSocket>
 
 #include <memory>
-#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -63,15 +64,6 @@ struct RemoteFixture {
     QSignalSpy status;
     QSignalSpy loads;
 };
-
-// Lines logged while a request is handled, from any thread.
-std::mutex logMutex;
-QStringList logged;
-void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    std::lock_guard<std::mutex> locker(logMutex);
-    logged.append(text);
-}
 
 const QByteArray storedProfile = "{\"programValue\":7,\"dwell\":\"250\",\"mode\":0,\"nozTempState\":false}";
 
@@ -127,7 +119,6 @@ private slots:
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("refused");
-        const QByteArray identified = "ZUM_START_COMM_OK00:11:22:33:44:55\n";
         const QByteArray none = "NO_STORED_PROFILE_FOUND";
         const QByteArray failed = "WRITE_FAILED\n";
         QTest::newRow("identification") << QByteArray("ZUM_CLIENT_REQ_IDENTIFICATION\n") << identified << false;
@@ -162,18 +153,16 @@ private slots:
         QFETCH(bool, refused);
         QVERIFY(connectWithProfiles());
         const auto before = snapshot();
-        logged.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(captureLog);
+        std::optional<LogCapture> log(std::in_place);
         QCOMPARE(answering->ask(request, answer), answer);
-        qInstallMessageHandler(previous);
+        const QString logged = log->joined();
+        log.reset();
         QCOMPARE(snapshot(), before);
         QTest::qWait(50);
         QVERIFY(answering->loads.isEmpty());
-        std::lock_guard<std::mutex> locker(logMutex);
-        QCOMPARE(logged.join('\n').contains("refused"), refused);
-        for (const QString &line : qAsConst(logged))
-            QVERIFY2(std::none_of(line.begin(), line.end(), [](QChar c) { return c.category() == QChar::Other_Control; }),
-                     qPrintable(line.toUtf8().toPercentEncoding()));
+        QCOMPARE(logged.contains("refused"), refused);
+        QVERIFY2(std::none_of(logged.begin(), logged.end(), [](QChar c) { return c != '\n' && c.category() == QChar::Other_Control; }),
+                 qPrintable(logged.toUtf8().toPercentEncoding()));
     }
 
     // Read as UTF-8 and stored as one line (the file service writes Latin-1).
@@ -248,7 +237,8 @@ private slots:
 
     // Until a run package exists every poll answers nothing, queued reports
     // or not; then the latest package comes first, then the newest eight of
-    // nine queued reports oldest first, then nothing.
+    // nine queued reports oldest first, then nothing. A text that is not a
+    // poll gets one framed report, and only after a poll.
     void pollOrder()
     {
         RemoteFixture link;
@@ -259,6 +249,7 @@ private slots:
         }
         QCOMPARE(link.client->queuedReports(), produced.mid(1));
         QVERIFY(link.connect());
+        QCOMPARE(link.ask("STATUS?", "NOP\n"), QByteArray("NOP\n"));
         QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
         QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
         const QString package = remote::runPackage("h", RemoteFixture::mac, "JV", "1P.profile", "\"dwell\":\"1");
@@ -267,17 +258,8 @@ private slots:
         for (const QString &report : produced.mid(1))
             QCOMPARE(link.ask("ZUM_IOT_REQ", report.toUtf8()), report.toUtf8());
         QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
-    }
-
-    // A text that is not a poll gets one framed report, and only after a poll.
-    void framedReplyAfterPoll()
-    {
-        RemoteFixture link;
-        QVERIFY(link.connect());
         link.client->transmitIOTData("R1");
         link.client->transmitIOTData("R2");
-        QCOMPARE(link.ask("STATUS?", "NOP\n"), QByteArray("NOP\n"));
-        QCOMPARE(link.ask("ZUM_IOT_REQ", "NOP\n"), QByteArray("NOP\n"));
         QCOMPARE(link.ask("STATUS?", "#START#R1#STOP#\n"), QByteArray("#START#R1#STOP#\n"));
         QCOMPARE(link.ask("STATUS?", "NOP\n"), QByteArray("NOP\n"));
     }

@@ -7,9 +7,9 @@
 #include <functional>
 #include <mutex>
 
-// Collects the debug lines logged (from any thread) while it lives, with the
-// thread of each; other messages go on as before. The hook runs on the
-// logging thread; lines logged inside it bypass the capture (Qt does not
+// Collects the lines logged (from any thread) while it lives, with the
+// thread of each; all but debug lines also go on as before. The hook runs on
+// the logging thread; lines logged inside it bypass the capture (Qt does not
 // re-enter a handler).
 class LogCapture
 {
@@ -46,7 +46,7 @@ private:
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
     {
         if (type != QtDebugMsg)
-            return self()->previous(type, context, text);
+            self()->previous(type, context, text);
         std::unique_lock<std::mutex> locker(self()->mutex);
         self()->all.append({QThread::currentThreadId(), text});
         locker.unlock();
