@@ -64,6 +64,7 @@ private:
     // hold the process-wide EEPROM lock.
     enum class ChipRead { Ok, CannotOpen, Failed };
     void refreshDeviceListing();
+    void writeIfChanged(const QString &name, const QString &contents);
     QString readDeviceListing();
     static QString eepromPathOf(const QString &listing);
     static QString deviceNameOf(const QString &listing);

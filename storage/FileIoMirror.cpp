@@ -85,6 +85,7 @@ int FileIo::epromFromFilesys(int mode, int *cycleCount, unsigned char *flags, QS
     const QStringList found = findMirrors(mirrorName, false);
     MirrorState state = MirrorState::Missing;
     RecordText mirror;
+    QString mirrorText;
     if (found.isEmpty()) {
         if (mode == CheckIntegrity)
             return -3;
@@ -100,6 +101,7 @@ int FileIo::epromFromFilesys(int mode, int *cycleCount, unsigned char *flags, QS
             probe.close();
             const QString data = read(found.first());
             logLine(QStringLiteral("fileData read ") + data);
+            mirrorText = data;
             mirror = RecordText::parse(data);
             state = mirror.intact ? MirrorState::Intact : MirrorState::Corrupt;
             if (!mirror.intact)
@@ -137,13 +139,14 @@ int FileIo::epromFromFilesys(int mode, int *cycleCount, unsigned char *flags, QS
     }
 
     logLine(QStringLiteral("CREATE or UPDATE"));
+    const EpromRecord record = EpromRecord::make(*cycleCount, *flags);
+    // Rewriting the text the mirror already holds would only wear the flash.
     const bool rewrite = state == MirrorState::Missing || (state == MirrorState::Corrupt && mirror.fieldCount >= 3)
                          || mode == ForceCreate || *cycleCount > 0;
-    if (!rewrite) {
+    if (!rewrite || (mode != ForceCreate && state == MirrorState::Intact && mirrorText == record.text())) {
         logLine(QStringLiteral("FILESYS file exists and counts are equal -- no update"));
         return 0;
     }
-    const EpromRecord record = EpromRecord::make(*cycleCount, *flags);
     logLine(QStringLiteral("writing file with data: ") + record.text());
     write(dataDir + mirrorName, record.text());
     return 0;
@@ -192,5 +195,5 @@ void FileIo::updateMirrorAfterWrite(const QString &listing, const EpromRecord &r
     logLine(QStringLiteral("The string to write to file: ") + text);
     const QString path = dataDir + mirrorName;
     logLine(QStringLiteral("The Path: ") + path);
-    write(path, text);
+    writeIfChanged(path, text);
 }
