@@ -318,6 +318,29 @@ QString FileIo::jetValveReadEPROM()
 
 bool FileIo::jetValveWriteEPROM(QString comd)
 {
+    return writeEpromTo(QString(), comd);
+}
+
+bool FileIo::writeValveEPROM(QString device, QString comd)
+{
+    return !device.isEmpty() && writeEpromTo(device, comd);
+}
+
+QString FileIo::valveDevice()
+{
+    QMutexLocker locker(&eeprom::lock());
+    refreshDeviceListing();
+    return listedValveDevice();
+}
+
+QString FileIo::listedValveDevice()
+{
+    const QString device = deviceNameOf(readDeviceListing());
+    return eeprom::isValveDeviceName(device) ? device : QString();
+}
+
+bool FileIo::writeEpromTo(const QString &device, const QString &comd)
+{
     QMutexLocker locker(&eeprom::lock());
     if (writeInProgress) {
         logLine(QStringLiteral("called while executing"));
@@ -349,6 +372,12 @@ bool FileIo::jetValveWriteEPROM(QString comd)
 
     refreshDeviceListing();
     const QString listing = readDeviceListing();
+    // The path names the chip, so a record meant for one valve can only
+    // ever reach that valve.
+    if (!device.isEmpty() && listedValveDevice() != device) {
+        qCWarning(lcEeprom).noquote() << "valve" << device << "is no longer fitted; its count is not written";
+        return false;
+    }
     const QString path = eepromPathOf(listing);
 
     const int sentValues[3] = {count, flags, record.crc};

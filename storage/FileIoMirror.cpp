@@ -197,3 +197,18 @@ void FileIo::updateMirrorAfterWrite(const QString &listing, const EpromRecord &r
     logLine(QStringLiteral("The Path: ") + path);
     writeIfChanged(path, text);
 }
+
+bool FileIo::raiseValveMirror(const QString &device, qint64 count, int flags)
+{
+    if (!eeprom::isValveDeviceName(device) || count < 0 || flags < 0 || flags > 0xFF)
+        return false;
+    QMutexLocker locker(&eeprom::lock());
+    const QString path = dataDir + device + QStringLiteral("-1");
+    const RecordText stored = RecordText::parse(read(path));
+    const int32_t kept = static_cast<int32_t>(qMin<qint64>(count, INT32_MAX));
+    if (stored.intact && stored.count >= kept)
+        return true;
+    const EpromRecord record = EpromRecord::make(kept, static_cast<uint8_t>(flags));
+    qCInfo(lcEeprom).noquote() << "mirror of valve" << device << "raised to" << record.text();
+    return write(path, record.text());
+}
