@@ -44,7 +44,7 @@ Rectangle {
     signal setNozzleheater(bool state)
     signal setHeaterLED(bool state)
     signal updateValveShutDown(bool state, string requestor)
-    signal updateEPROMCount(int incrementNewCount)
+    signal updateEPROMCount(real incrementNewCount)
 
     // ---- profiles and screen ----
 
@@ -271,9 +271,11 @@ Rectangle {
         currentProfile.cycleCount = Number(c)
     }
 
+    // Cycles the board dispensed count whatever holds the valve now: after
+    // a stop it reports those it dispensed before.
     function incrementCycleCounter(c) {
         console.log("incrementCycleCounter: ", c)
-        if (!controllerFault && Number(c) > 0)
+        if (Number(c) > 0)
             updateEPROMCount(Number(c))
     }
 
