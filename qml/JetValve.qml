@@ -111,16 +111,12 @@ Rectangle {
         modeControl(currentProfile.mode)
     }
 
-    // A pushed profile is kept under the number the server addressed, in
-    // safe form; a rejected one is replaced by the last good save.
+    // A pushed profile (the remote link stores only one within the limits)
+    // is kept under the number the server addressed, in safe form.
     function vaidateAndSetGuiParams(profile, n) {
         var p = Profiles.validatePushed(profile, n)
         if (!p) {
             console.warn("ignored profile pushed for number", n)
-            var name = Profiles.mainFile(zumFilePath, n)
-            var good = Profiles.inRange(Number(n), Profiles.RANGES.programValue) ? fileIo.read(name + "_BKUP") : ""
-            if (good !== "")
-                fileIo.write(name, good)
             return
         }
         setGuiParams(p, p.programValue)
