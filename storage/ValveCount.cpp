@@ -1,12 +1,26 @@
 #include "ValveCount.h"
 
 #include "EepromInternal.h"
+#include "EpromRecord.h"
 #include "FileIo.h"
 
 #include <QMutexLocker>
 #include <QStringList>
 
 using eeprom::logLine;
+
+namespace {
+
+// The count an intact mirror of the valve holds, -1 when there is none.
+qint64 mirroredCount(FileIo &files, const QString &device)
+{
+    if (device.isEmpty())
+        return -1;
+    const RecordText mirror = RecordText::parse(files.read(QStringLiteral("/media/data/") + device + QStringLiteral("-1")));
+    return mirror.intact && mirror.count >= 0 ? mirror.count : -1;
+}
+
+} // namespace
 
 ValveCount::ValveCount(QObject *parent)
     : QObject(parent)
@@ -21,9 +35,15 @@ bool ValveCount::readValve()
     FileIo files;
     QString text;
     QString present;
+    QString looked;
+    qint64 parked = -1;
     {
-        // The name must be that of the chip just read.
+        // The name must be that of the chip just read. What its mirror held
+        // before the read (which brings the mirror down to the chip) may be
+        // cycles parked there while the valve was off.
         QMutexLocker locker(&eeprom::lock());
+        looked = files.valveDevice();
+        parked = mirroredCount(files, looked);
         text = files.jetValveReadEPROM();
         present = files.listedValveDevice();
     }
@@ -47,15 +67,16 @@ bool ValveCount::readValve()
         qCInfo(lcEeprom).noquote() << "valve" << device << "replaced by" << present << "holding" << chip;
         pending = 0;
     }
-    if (sameChip)
-        pending = qMax<qint64>(0, total() - chip); // the larger of the two stands
-    else
-        pending = qMin(pending, maxCount - chip); // counted before any chip was read
+    // The largest of the chip's count, the mirror's and the total held here
+    // stands; cycles counted before any chip was read come on top.
+    const qint64 kept = qMax(chip, looked == present ? parked : -1);
+    const qint64 target = sameChip ? qMax(total(), kept) : qMin(maxCount, kept + pending);
     device = present;
     onChip = chip;
+    pending = target - chip;
     chipFlags = readFlags;
     emit changed();
-    if ((sameChip && pending > 0) || writeDue())
+    if (pending > 0)
         writeHeld();
     return true;
 }

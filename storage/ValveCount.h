@@ -40,10 +40,11 @@ public:
 
 public slots:
     // Reads the fitted chip. The same chip keeps the larger of its count and
-    // the one held here (and is written when that is the held one); another
-    // chip starts from its own count, the cycles held for the old one going
-    // to the old one's mirror. False when no chip can be read; the read is
-    // then retried every 10 s.
+    // the one held here; another chip starts from its own count, the cycles
+    // held for the old one going to the old one's mirror, and a valve that
+    // comes back gets the cycles parked in its mirror back. Whatever is held
+    // beyond the chip is written at once. False when no chip can be read;
+    // the read is then retried every 10 s.
     bool readValve();
     // Adds dispensed cycles (a JS number: ten-digit reports stay whole).
     void addCycles(double cycles);

@@ -54,7 +54,7 @@ private slots:
 
     // Steps: "read", "add N", "reboot" (write what is pending), "chip N" (the
     // fitted chip holds N), "swap N" (valve B holding N replaces A), "off",
-    // "on N" (A taken off, back holding N), "retried" (a retried read found
+    // "on N" (A taken off, back alone holding N), "retried" (a retried read found
     // it), "looks N" (N retried reads found none), "age", "aged" (the
     // listing files are marked old, and are still). Afterwards: the counts of
     // A's and B's chips and A's mirror (-1: none), the total and its chip.
@@ -74,6 +74,8 @@ private slots:
         row("swap before the write", "chip 100000,read,add 15000,swap 7,add 5000", {-1, 7, 120000, 7}, valveB);
         row("swap before a reboot", "chip 100000,read,add 5,swap 7,reboot", {-1, 7, 100005, 7}, valveB);
         row("swap while off", "chip 100000,read,off,add 20,swap 7,read", {-1, 7, 100020, 7}, valveB);
+        row("back with its parked cycles", "chip 100000,read,add 15000,swap 7,add 5000,on 100000,read",
+            {120000, -1, 120000, 120000}, a);
         // The same valve read again keeps the larger count.
         row("re-read keeps the held count", "chip 100000,read,add 19999,read", {119999, -1, 119999, 119999}, a);
         row("re-read of a higher chip", "chip 100000,read,add 10,chip 200000,read", {200000, -1, 200000, 200000}, a);
@@ -98,7 +100,7 @@ private slots:
         const char *listing = "/media/data/HHWP", *lastSeen = "/media/data/lastHHWP";
         QString fitted = slave();
         const auto fit = [&](const QString &name, qint64 n) {
-            bus().removeSlave(slave());
+            bus().removeSlave(slave()), bus().removeSlave(valveB);
             bus().addSlave(fitted = name);
             bus().putRecord(uint32_t(n), 1, name);
         };
