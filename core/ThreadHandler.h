@@ -2,6 +2,7 @@
 
 #include "CommClientInterface.h"
 #include "GuiThread.h"
+#include "ValveCount.h"
 
 #include <QObject>
 #include <QString>
@@ -14,6 +15,8 @@
 class ThreadHandler : public QObject
 {
     Q_OBJECT
+    // The valve's lifetime count, kept by the back end from the start.
+    Q_PROPERTY(QObject *valveCount READ valveCountObject CONSTANT)
 
 public:
     explicit ThreadHandler(QObject *parent = nullptr);
@@ -27,6 +30,8 @@ public:
     bool shutdownIsLatched() const { return shutdownLatched != 0; }
     GuiThread &control() { return guiThread; }
     CommClientInterface &remoteLink() { return commClient; }
+    ValveCount &valveCounter() { return valveCount; }
+    QObject *valveCountObject() { return &valveCount; }
 
 signals:
     void gotConnectionStatus(bool onlineState);
@@ -108,4 +113,5 @@ private:
     QStringList activeRequestors; // in the order they asked
     GuiThread guiThread;
     CommClientInterface commClient;
+    ValveCount valveCount;
 };

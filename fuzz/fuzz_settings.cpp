@@ -1,8 +1,7 @@
 // The settings file's text as the settings page reads it with
-// SettingsRules.js, and the valve record text that page shows. Checks: no
-// script error; the settings made always hold every key with a usable value
-// and, written back, read again without a problem; a valve count read is
-// within what the record holds.
+// SettingsRules.js. Checks: no script error; the settings made always hold
+// every key with a usable value and, written back, read again without a
+// problem.
 #include "FuzzSupport.h"
 
 ZUM_FUZZ_WITHOUT_LEAK_CHECK
@@ -41,14 +40,6 @@ function settingsRun(text) {
         throw new Error("written-back settings read with problems: " + again.problems.join("; "))
     remoteTargetProblem(s.RemoteServerIP, s.RemoteServerPort)
     var features = parsed.problems.map(function (p) { return p.replace(/[0-9]+/g, "#") })
-    var record = parseEpromText(text)
-    if (record !== null) {
-        if (!(record.total >= 0 && record.total <= maxValveCount) || !(record.flags >= 0))
-            throw new Error("valve record read as " + JSON.stringify(record))
-        if (eepromWriteDue(record.total, record.total))
-            throw new Error("a write is due with nothing counted")
-        features.push("eprom:" + (record.total === maxValveCount))
-    }
     features.push("first:" + parsed.firstStart)
     return features
 }

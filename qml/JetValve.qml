@@ -44,7 +44,7 @@ Rectangle {
     signal setNozzleheater(bool state)
     signal setHeaterLED(bool state)
     signal updateValveShutDown(bool state, string requestor)
-    signal updateEPROMCount(int incrementNewCount)
+    signal updateEPROMCount(real incrementNewCount)
 
     // ---- profiles and screen ----
 
@@ -111,16 +111,12 @@ Rectangle {
         modeControl(currentProfile.mode)
     }
 
-    // A pushed profile is kept under the number the server addressed, in
-    // safe form; a rejected one is replaced by the last good save.
+    // A pushed profile (the remote link stores only one within the limits)
+    // is kept under the number the server addressed, in safe form.
     function vaidateAndSetGuiParams(profile, n) {
         var p = Profiles.validatePushed(profile, n)
         if (!p) {
             console.warn("ignored profile pushed for number", n)
-            var name = Profiles.mainFile(zumFilePath, n)
-            var good = Profiles.inRange(Number(n), Profiles.RANGES.programValue) ? fileIo.read(name + "_BKUP") : ""
-            if (good !== "")
-                fileIo.write(name, good)
             return
         }
         setGuiParams(p, p.programValue)
@@ -271,9 +267,11 @@ Rectangle {
         currentProfile.cycleCount = Number(c)
     }
 
+    // Cycles the board dispensed count whatever holds the valve now: after
+    // a stop it reports those it dispensed before.
     function incrementCycleCounter(c) {
         console.log("incrementCycleCounter: ", c)
-        if (!controllerFault && Number(c) > 0)
+        if (Number(c) > 0)
             updateEPROMCount(Number(c))
     }
 

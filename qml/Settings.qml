@@ -20,12 +20,9 @@ Rectangle {
     property string selectedIcon: ""
     property string messageText: " "
     property int rebootCount: 0
-    // The fitted valve's count was read; until then nothing is written to it.
-    property bool valveCountKnown: false
-    // Cycles dispensed while the valve's count could not be read yet.
-    property int pendingCycles: 0
-    property bool epromWriteFailed: false
-    property int epromRetryInterval: 10000
+    // The valve's count is kept by the back end; the main window's copies
+    // follow it.
+    property QtObject valveCount: handleThread.valveCount
 
     signal cancelSettingsPage()
     signal resetCurrentProfileCounter()
@@ -120,53 +117,17 @@ Rectangle {
     }
 
     function readEpromCycleCountOnValveReplace() {
-        var record = Rules.parseEpromText(handleThread.readEPROM())
-        if (record === null) {
-            console.log(" readEpromCycleCountOnValveReplace() failed. : epromTotalCycles not updated")
-            valveCountKnown = false
-            epromRetryTimerID.restart()
-            return false
-        }
-        epromRetryTimerID.stop()
-        epromFlags = record.flags
-        epromTotalCyclesCompareValue = record.total
-        epromTotalCycles = Rules.addCycles(record.total, pendingCycles)
-        pendingCycles = 0
-        valveCountKnown = true
-        return true
+        return valveCount.readValve()
     }
 
     function writeCycleCountToEPROM(addOnCount) {
-        var increment = Number(addOnCount)
-        if (!isFinite(increment) || increment <= 0)
-            return
-        if (!valveCountKnown) {
-            pendingCycles = Rules.addCycles(pendingCycles, increment)
-            console.log(" writeCycleCountToEPROM() valve count not read yet; pending: " + pendingCycles)
-            return
-        }
-        epromTotalCycles = Rules.addCycles(epromTotalCycles, increment)
-        console.log(" writeCycleCountToEPROM() increment: " + addOnCount)
-        console.log(" last eprom write for compare: " + epromTotalCyclesCompareValue)
-        console.log(" writeCycleCountToEPROM() total: " + epromTotalCycles)
-        if (Rules.eepromWriteDue(epromTotalCycles, epromTotalCyclesCompareValue)) {
-            console.log(" writing to EPROM")
-            writeTotalToEprom()
-        }
+        valveCount.addCycles(Number(addOnCount))
     }
 
-    // The compare value moves only when the valve took the new total.
-    function writeTotalToEprom() {
-        var total = epromTotalCycles
-        if (handleThread.writeEPROM(Rules.epromText(total, epromFlags))) {
-            epromTotalCyclesCompareValue = total
-            epromWriteFailed = false
-            return true
-        }
-        epromWriteFailed = true
-        messageText = "Valve Count Write Failed !"
-        console.warn("valve count " + total + " could not be written to the EEPROM")
-        return false
+    function showValveCount() {
+        epromTotalCycles = valveCount.total
+        epromFlags = valveCount.flags
+        epromTotalCyclesCompareValue = valveCount.chipCount
     }
 
     function exportOverTemperatureLog() {
@@ -225,8 +186,7 @@ Rectangle {
     // Cycles not yet on the valve are written and the heater is switched off
     // before the board goes down.
     function rebootNow() {
-        if (valveCountKnown && epromTotalCycles > epromTotalCyclesCompareValue)
-            writeTotalToEprom()
+        valveCount.writePending()
         handleThread.setNozzleHeater(false)
         handleThread.exeSys("reboot")
     }
@@ -259,12 +219,11 @@ Rectangle {
         }
     }
 
-    Timer {
-        id: epromRetryTimerID
+    Connections {
+        target: valveCount
 
-        objectName: "epromRetryTimerID"
-        interval: epromRetryInterval
-        onTriggered: readEpromCycleCountOnValveReplace()
+        function onChanged() { showValveCount() }
+        function onCountWriteFailed() { messageText = "Valve Count Write Failed !" }
     }
 
     Item {
@@ -358,7 +317,7 @@ Rectangle {
             x: parent.width * 0.05
             anchors.verticalCenter: parent.verticalCenter
             text: "Cycle Count: " + epromTotalCycles
-            color: epromWriteFailed ? "#800000" : "black"
+            color: valveCount.writeFailed ? "#800000" : "black"
             font.family: "Gotham"
             font.bold: true
             font.pixelSize: fontsizeqml

@@ -1,13 +1,10 @@
 .pragma library
 
-// Rules of the settings file, the run settings fields and the valve count,
+// Rules of the settings file and the run settings fields,
 // kept out of the pages so that they can be checked on their own.
 
 var defaultServerPort = "4900"
 var maxSettingsText = 65536
-var epromWriteStep = 20000
-// The valve record holds the count as a signed 32-bit number.
-var maxValveCount = 2147483647
 var maxRepeatDelay = 10000
 var minSequence = 1
 var maxSequence = 50
@@ -202,30 +199,4 @@ function runConfigProblem(seqSelected, seqStart, seqEnd) {
     if (Number(seqStart) > Number(seqEnd))
         return "Sequence start must not exceed end"
     return ""
-}
-
-// The valve's count and flags from the EEPROM text ("count#flags#crc...");
-// null when the text does not hold them. A count the record reads as negative
-// lies beyond what it can hold and stays at the top.
-function parseEpromText(text) {
-    var fields = String(text).split("#")
-    if (fields.length < 2 || !/^-?[0-9]{1,10}$/.test(fields[0]) || !/^[0-9]{1,10}$/.test(fields[1]))
-        return null
-    var total = Number(fields[0])
-    return { total: total < 0 ? maxValveCount : Math.min(total, maxValveCount), flags: Number(fields[1]) }
-}
-
-// A running total that never exceeds what the valve record can hold.
-function addCycles(total, increment) {
-    return Math.min(maxValveCount, Math.max(0, total + increment))
-}
-
-// The valve is written every 20000 cycles, and once more when the total
-// reaches the top of what the record holds.
-function eepromWriteDue(total, lastWritten) {
-    return total >= lastWritten + epromWriteStep || (total === maxValveCount && total > lastWritten)
-}
-
-function epromText(total, flags) {
-    return Math.floor(total).toFixed(0) + "#" + Math.floor(flags).toFixed(0)
 }

@@ -2,6 +2,7 @@
 #include "CommClientThread.h"
 
 #include "FileIo.h"
+#include "PushedProfile.h"
 #include "RemoteMessages.h"
 
 
@@ -49,16 +50,24 @@ QByteArray CommClientThread::answerProfileRequest(const QString &request)
     return profile.toUtf8();
 }
 
-// Only a well-formed profile of profile size under an accepted number
-// replaces the stored one; anything else would break the profile screen,
-// land elsewhere or fill the flash.
+// Only a profile the screen would take as it stands, of profile size and
+// under an accepted number, replaces the stored one; anything else would
+// stay on the flash to be loaded later, land elsewhere or fill the flash.
 QByteArray CommClientThread::answerUpload(const QString &request)
 {
     const QStringList fields = request.split(QLatin1Char('#'));
     const int n = remote::profileNumber(fields.value(1));
-    if (n == 0 || fields.size() < 3 || fields.at(2).toUtf8().size() > remote::maxUploadBytes
-        || !remote::isProfileObject(fields.at(2))) {
-        qCWarning(lcRemote).noquote() << "refused profile upload" << remote::loggable(request);
+    QString problem;
+    if (n == 0)
+        problem = QStringLiteral("no profile number 1 to 50");
+    else if (fields.size() < 3)
+        problem = QStringLiteral("no profile");
+    else if (fields.at(2).toUtf8().size() > remote::maxUploadBytes)
+        problem = QStringLiteral("longer than a profile");
+    else
+        problem = remote::pushedProfileProblem(fields.at(2), n);
+    if (!problem.isEmpty()) {
+        qCWarning(lcRemote).noquote() << "refused profile upload (" + problem + "):" << remote::loggable(request);
         return remote::uploadFailedAnswer;
     }
     FileIo files;

@@ -1,7 +1,5 @@
 #include "RemoteMessages.h"
 
-#include <QJsonDocument>
-#include <QJsonParseError>
 #include <QStringList>
 
 Q_LOGGING_CATEGORY(lcRemote, "zum.remote")
@@ -95,13 +93,6 @@ QString loggable(const QString &text)
 QString profilePath(int n)
 {
     return QStringLiteral("/media/data/%1JV.profile").arg(n);
-}
-
-bool isProfileObject(const QString &text)
-{
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8(), &error);
-    return error.error == QJsonParseError::NoError && doc.isObject();
 }
 
 QString framedReport(const QString &report)

@@ -50,10 +50,6 @@ QString loggable(const QString &text);
 // Board path of the stored profile n.
 QString profilePath(int n);
 
-// True when the text is exactly one JSON object, the only thing the profile
-// screen can load.
-bool isProfileObject(const QString &text);
-
 // "#START#" + report + "#STOP#\n": a queued report sent in reply to a text
 // that is not a poll.
 QString framedReport(const QString &report);

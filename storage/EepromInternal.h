@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QLoggingCategory>
 #include <QRecursiveMutex>
+#include <QRegularExpression>
 #include <QString>
 
 Q_DECLARE_LOGGING_CATEGORY(lcEeprom)
@@ -20,6 +21,13 @@ inline const QString &masterDir()
 {
     static const QString dir = QStringLiteral("/sys/devices/w1_bus_master1/");
     return dir;
+}
+
+// A 1-Wire valve chip's name: family 2d, a dash, 12 lower-case hex digits.
+inline bool isValveDeviceName(const QString &name)
+{
+    static const QRegularExpression slaveName(QStringLiteral("^2d-[0-9a-f]{12}$"));
+    return slaveName.match(name).hasMatch();
 }
 
 // One line of the valve diagnostics, exactly as given.

@@ -33,6 +33,18 @@ public:
     int writeEpromRecord(int count);
     int epromFromFilesys(int mode, int *cycleCount, unsigned char *flags, QString *returnData);
 
+    // The 1-Wire name ("2d-" and 12 hex digits) of the one valve chip on the
+    // bus after a fresh look, or "" when there is none or more than one.
+    QString valveDevice();
+    // The same from the listing as the last EEPROM operation left it; the
+    // caller holds the EEPROM lock across both.
+    QString listedValveDevice();
+    // jetValveWriteEPROM that writes only to the chip named `device`.
+    bool writeValveEPROM(QString device, QString comd);
+    // Raises the mirror of a valve no longer fitted to `count`, so cycles it
+    // dispensed before it was taken off are kept with it. Never lowers it.
+    bool raiseValveMirror(const QString &device, qint64 count, int flags);
+
     QString currentValveEpromFilename;
 
 public slots:
@@ -64,6 +76,8 @@ private:
     // hold the process-wide EEPROM lock.
     enum class ChipRead { Ok, CannotOpen, Failed };
     void refreshDeviceListing();
+    void writeIfChanged(const QString &name, const QString &contents);
+    bool writeEpromTo(const QString &device, const QString &comd);
     QString readDeviceListing();
     static QString eepromPathOf(const QString &listing);
     static QString deviceNameOf(const QString &listing);

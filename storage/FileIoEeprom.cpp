@@ -7,10 +7,12 @@
 #include "EpromRecord.h"
 #include "Platform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QMutexLocker>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -86,9 +88,28 @@ QString withValue(const char *text, const QString &value)
 
 } // namespace
 
+// The text "echo /sys/devices/w1_bus_master1/2d* > /media/data/HHWP" would
+// leave, built here so that an unchanged bus rewrites nothing: a console
+// without a valve looks every 10 s.
 void FileIo::refreshDeviceListing()
 {
-    exeSys(QStringLiteral("echo /sys/devices/w1_bus_master1/2d* > /media/data/HHWP"));
+    const QString master = platform::sysPath(eeprom::masterDir());
+    QStringList names = QDir(master).entryList(QStringList(QStringLiteral("2d*")),
+                                               QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot
+                                                   | QDir::CaseSensitive,
+                                               QDir::NoSort);
+    std::sort(names.begin(), names.end());
+    for (QString &name : names)
+        name.prepend(master);
+    const QString listing = (names.isEmpty() ? master + QStringLiteral("2d*") : names.join(QLatin1Char(' ')))
+                            + QLatin1Char('\n');
+    writeIfChanged(QStringLiteral("/media/data/HHWP"), listing);
+}
+
+void FileIo::writeIfChanged(const QString &name, const QString &contents)
+{
+    if (read(name) != contents)
+        write(name, contents);
 }
 
 // The listing holds real paths; off the board they sit under the root
@@ -219,10 +240,13 @@ QString FileIo::jetValveReadEPROM()
     const QString lastSeen = QString(listing).remove(eeprom::masterDir());
     // An empty listing names no device: a name kept from an earlier listing
     // must not reach the bus master's remove file.
-    if (lastSeen.trimmed().isEmpty())
-        QFile::remove(platform::sysPath(QStringLiteral("/media/data/lastHHWP")));
-    else
-        write(QStringLiteral("/media/data/lastHHWP"), lastSeen);
+    const QString lastSeenFile = platform::sysPath(QStringLiteral("/media/data/lastHHWP"));
+    if (lastSeen.trimmed().isEmpty()) {
+        if (QFile::exists(lastSeenFile))
+            QFile::remove(lastSeenFile);
+    } else {
+        writeIfChanged(QStringLiteral("/media/data/lastHHWP"), lastSeen);
+    }
     refreshDeviceListing();
     listing = readDeviceListing();
     if (listing.contains(QLatin1Char(' '))) {
@@ -294,6 +318,29 @@ QString FileIo::jetValveReadEPROM()
 
 bool FileIo::jetValveWriteEPROM(QString comd)
 {
+    return writeEpromTo(QString(), comd);
+}
+
+bool FileIo::writeValveEPROM(QString device, QString comd)
+{
+    return !device.isEmpty() && writeEpromTo(device, comd);
+}
+
+QString FileIo::valveDevice()
+{
+    QMutexLocker locker(&eeprom::lock());
+    refreshDeviceListing();
+    return listedValveDevice();
+}
+
+QString FileIo::listedValveDevice()
+{
+    const QString device = deviceNameOf(readDeviceListing());
+    return eeprom::isValveDeviceName(device) ? device : QString();
+}
+
+bool FileIo::writeEpromTo(const QString &device, const QString &comd)
+{
     QMutexLocker locker(&eeprom::lock());
     if (writeInProgress) {
         logLine(QStringLiteral("called while executing"));
@@ -325,6 +372,12 @@ bool FileIo::jetValveWriteEPROM(QString comd)
 
     refreshDeviceListing();
     const QString listing = readDeviceListing();
+    // The path names the chip, so a record meant for one valve can only
+    // ever reach that valve.
+    if (!device.isEmpty() && listedValveDevice() != device) {
+        qCWarning(lcEeprom).noquote() << "valve" << device << "is no longer fitted; its count is not written";
+        return false;
+    }
     const QString path = eepromPathOf(listing);
 
     const int sentValues[3] = {count, flags, record.crc};

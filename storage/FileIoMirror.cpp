@@ -85,6 +85,7 @@ int FileIo::epromFromFilesys(int mode, int *cycleCount, unsigned char *flags, QS
     const QStringList found = findMirrors(mirrorName, false);
     MirrorState state = MirrorState::Missing;
     RecordText mirror;
+    QString mirrorText;
     if (found.isEmpty()) {
         if (mode == CheckIntegrity)
             return -3;
@@ -100,6 +101,7 @@ int FileIo::epromFromFilesys(int mode, int *cycleCount, unsigned char *flags, QS
             probe.close();
             const QString data = read(found.first());
             logLine(QStringLiteral("fileData read ") + data);
+            mirrorText = data;
             mirror = RecordText::parse(data);
             state = mirror.intact ? MirrorState::Intact : MirrorState::Corrupt;
             if (!mirror.intact)
@@ -137,13 +139,14 @@ int FileIo::epromFromFilesys(int mode, int *cycleCount, unsigned char *flags, QS
     }
 
     logLine(QStringLiteral("CREATE or UPDATE"));
+    const EpromRecord record = EpromRecord::make(*cycleCount, *flags);
+    // Rewriting the text the mirror already holds would only wear the flash.
     const bool rewrite = state == MirrorState::Missing || (state == MirrorState::Corrupt && mirror.fieldCount >= 3)
                          || mode == ForceCreate || *cycleCount > 0;
-    if (!rewrite) {
+    if (!rewrite || (mode != ForceCreate && state == MirrorState::Intact && mirrorText == record.text())) {
         logLine(QStringLiteral("FILESYS file exists and counts are equal -- no update"));
         return 0;
     }
-    const EpromRecord record = EpromRecord::make(*cycleCount, *flags);
     logLine(QStringLiteral("writing file with data: ") + record.text());
     write(dataDir + mirrorName, record.text());
     return 0;
@@ -192,5 +195,20 @@ void FileIo::updateMirrorAfterWrite(const QString &listing, const EpromRecord &r
     logLine(QStringLiteral("The string to write to file: ") + text);
     const QString path = dataDir + mirrorName;
     logLine(QStringLiteral("The Path: ") + path);
-    write(path, text);
+    writeIfChanged(path, text);
+}
+
+bool FileIo::raiseValveMirror(const QString &device, qint64 count, int flags)
+{
+    if (!eeprom::isValveDeviceName(device) || count < 0 || flags < 0 || flags > 0xFF)
+        return false;
+    QMutexLocker locker(&eeprom::lock());
+    const QString path = dataDir + device + QStringLiteral("-1");
+    const RecordText stored = RecordText::parse(read(path));
+    const int32_t kept = static_cast<int32_t>(qMin<qint64>(count, INT32_MAX));
+    if (stored.intact && stored.count >= kept)
+        return true;
+    const EpromRecord record = EpromRecord::make(kept, static_cast<uint8_t>(flags));
+    qCInfo(lcEeprom).noquote() << "mirror of valve" << device << "raised to" << record.text();
+    return write(path, record.text());
 }

@@ -127,7 +127,7 @@ void FileIo::logOverTemperatureEvent(int errorType, bool heatingOn, bool heating
         // The listing is shared with the EEPROM code, which may be reading
         // the chip on the remote-link thread right now.
         QMutexLocker locker(&eeprom::lock());
-        exeSys(QStringLiteral("echo /sys/devices/w1_bus_master1/2d* > /media/data/HHWP"));
+        refreshDeviceListing();
         exeSys(QStringLiteral("date +%s > /media/data/otdate.dat"));
         listing = read(QStringLiteral("/media/data/HHWP")).remove(QLatin1Char('\n'));
     }

@@ -75,6 +75,12 @@ void TestConsole::dotRunMovesTheValveCount()
     QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), 12348, 5000);
     QTest::qWait(500);
     QCOMPARE(fx.property("mainWindow", "epromTotalCycles").toInt(), 12348);
+    // After "x" the board reports what it dispensed before the stop: counted
+    // under the stop, ten digits whole, the total held at what the record holds.
+    QVERIFY(fx.click("eStopButtonID"));
+    fx.board->send("P17:9999999999\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(fx.oneWire.eeprom().left(7), sim::SimOneWire::recordBytes(INT32_MAX, 1), 5000);
+    QVERIFY(fx.click("resetBannerButtonID"));
 }
 
 void TestConsole::piezoOverTemperatureHoldsTheValve()

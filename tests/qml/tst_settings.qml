@@ -50,17 +50,14 @@ Item {
         readonly property string defaults: '{"trigOutForCamera":true,"repeatEnabled":false,"repeatDelay":100,'
                                            + '"RemoteServerIP":"127.0.0.2","RemoteServerPort":"4900"}'
 
-        // A fresh page started on the given settings file text (null: no file)
-        // and EEPROM answer.
-        function start(stored, eprom) {
+        // A fresh page started on the given settings file text (null: no file).
+        function start(stored) {
             if (page !== null)
                 page.destroy()
             fileIo.exeSys("rm -f /media/data/JetValveSettings.dat /sim/calls.log")
             if (stored !== null)
                 fileIo.write(settingsFile, stored)
             handleThread.clear()
-            handleThread.epromText = eprom === undefined ? "12345#1#35158" : eprom
-            handleThread.epromWriteResult = true
             hourGlasses = 0
             page = pageComponent.createObject(harness)
             return page
@@ -106,45 +103,10 @@ Item {
             compare(handleThread.last("sendTriggerModeFromGUI"), [data.trig])
             compare(handleThread.last("setRunConfig"), data.run)
             compare(handleThread.last("iotStart"), ["02:00:00:00:00:01"].concat(data.link))
-            compare(handleThread.count("readEPROM"), 1)
+            compare(handleThread.count("readValve"), 1)
             compare(hourGlasses, data.waits)
             var run = findChild(page, "runSettingsID")
             compare(run.loc_seqStart + "-" + run.loc_seqEnd, data.shown)
-        }
-
-        // Each row: EEPROM answer, write result, increments, then the writes
-        // made, the compare value and the total afterwards.
-        function test_valveCount_data() {
-            return [
-                { tag: "32344 writes nothing", eprom: "12345#1#35158", ok: true, adds: [19000, 999], writes: [], last: 12345, total: 32344 },
-                { tag: "32345 writes", eprom: "12345#1#35158", ok: true, adds: [19000, 1000], writes: [["32345#1"]], last: 32345, total: 32345 },
-                { tag: "failed write", eprom: "12345#1#35158", ok: false, adds: [20000], writes: [["32345#1"]], last: 12345, total: 32345 },
-                { tag: "held within the record", eprom: "2147480000#3#1", ok: true, adds: [30000], writes: [["2147483647#3"]],
-                  last: 2147483647, total: 2147483647 }
-            ]
-        }
-
-        function test_valveCount(data) {
-            start(defaults, data.eprom)
-            handleThread.epromWriteResult = data.ok
-            for (var i = 0; i < data.adds.length; i++)
-                page.writeCycleCountToEPROM(data.adds[i])
-            compare(handleThread.named("writeEPROM").map(function (c) { return c.args }), data.writes)
-            compare([epromTotalCyclesCompareValue, epromTotalCycles], [data.last, data.total])
-            compare(page.messageText, data.ok ? " " : "Valve Count Write Failed !")
-        }
-
-        // Nothing is written before the fitted valve's count was read; cycles
-        // dispensed meanwhile are added once the retried read succeeds.
-        function test_valveCountReadRetried() {
-            start(defaults, "")
-            page.epromRetryInterval = 20
-            page.writeCycleCountToEPROM(25000)
-            compare(handleThread.count("writeEPROM"), 0)
-            handleThread.epromText = "100#1#1"
-            tryCompare(page, "valveCountKnown", true)
-            page.writeCycleCountToEPROM(1)
-            compare(handleThread.last("writeEPROM"), ["25101#1"])
         }
 
         // "05" is stored as typed and sent as 5, and so is a sequence that is
@@ -204,12 +166,11 @@ Item {
         // The pending total reaches the valve and the heater goes off before the reboot.
         function test_rebootWritesPendingCountAndStopsHeater() {
             start(defaults)
-            page.writeCycleCountToEPROM(500)
             findChild(page, "rebootTimerID").interval = 5
             mouseClick(findChild(page, "rebootIconID"))
             tryVerify(function () { return handleThread.count("exeSys") === 1 }, 3000)
             var order = handleThread.calls.map(function (c) { return c.name + ":" + c.args.join(",") })
-            compare(order.slice(order.length - 3), ["writeEPROM:12845#1", "setNozzleHeater:false", "exeSys:reboot"])
+            compare(order.slice(order.length - 3), ["writePending:", "setNozzleHeater:false", "exeSys:reboot"])
         }
 
         function test_logExport_data() {

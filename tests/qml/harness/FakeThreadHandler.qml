@@ -1,14 +1,21 @@
 import QtQuick 2.4
 
 // Stands in for the back-end facade in page tests: records every call by
-// name with its arguments; the EEPROM answers are set by the test.
+// name with its arguments, the valve count's too.
 QtObject {
     id: fake
 
     property var calls: []
-    property string epromText: ""
-    property bool epromWriteResult: true
     property bool exeSysResult: true
+    property QtObject valveCount: QtObject {
+        property bool writeFailed: false
+
+        signal changed()
+        signal countWriteFailed()
+
+        function readValve() { fake.record("readValve", arguments); return true }
+        function writePending() { fake.record("writePending", arguments); return true }
+    }
 
     function record(name, args) {
         calls.push({ name: name, args: Array.prototype.slice.call(args) })
@@ -18,8 +25,6 @@ QtObject {
     function count(name) { return named(name).length }
     function last(name) { var n = named(name); return n.length ? n[n.length - 1].args : undefined }
 
-    function readEPROM() { record("readEPROM", arguments); return epromText }
-    function writeEPROM(comd) { record("writeEPROM", arguments); return epromWriteResult }
     function exeSys(comm) { record("exeSys", arguments); return exeSysResult }
     function thSetAnyErrorOnDB15(state) { record("thSetAnyErrorOnDB15", arguments) }
     function thLogOTError(errorType, heatingOn, heatingActive, setpoint, temperature) { record("thLogOTError", arguments) }
