@@ -14,6 +14,7 @@
 class ThreadHandler : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(QStringList heldFaults READ heldFaults NOTIFY heldFaultsChanged)
 
 public:
     explicit ThreadHandler(QObject *parent = nullptr);
@@ -26,6 +27,11 @@ public:
     QString currentShutdownRequestor() const { return shutdownRequestor; }
     bool shutdownIsLatched() const { return shutdownLatched != 0; }
     GuiThread &control() { return guiThread; }
+
+    // Every fault and stop that holds the valve, by the name the screen shows
+    // ("PT ERR", "ESTOP", ...), oldest first. The services line, the DB15
+    // any-error line, run and heater permission follow this alone.
+    QStringList heldFaults() const;
     CommClientInterface &remoteLink() { return commClient; }
 
 signals:
@@ -46,6 +52,7 @@ signals:
     void giveDspData(QString dspData);
     void stopDispenseActivated(bool sig);
     void networkAvailable(bool st);
+    void heldFaultsChanged();
 
 public slots:
     void thSetAnyErrorOnDB15(bool state);
@@ -98,6 +105,8 @@ public slots:
     void setHeaterLED(bool state);
 
 private:
+    bool hold(const QString &entry, bool held);
+
     QString systemType;
     QString systemCode;
     QString iotMacAddress;
@@ -105,7 +114,10 @@ private:
     QString activeErrorCode;
     int shutdownLatched = 0;
     QString shutdownRequestor;
-    QStringList activeRequestors; // in the order they asked
+    // One entry per input and requestor, oldest first: the input thread's
+    // faults by their shown names, "NT ERR" for the nozzle (released by the
+    // operator), "ESTOP" for the on-screen stop and "DB9" for the external one.
+    QStringList heldEntries;
     GuiThread guiThread;
     CommClientInterface commClient;
 };

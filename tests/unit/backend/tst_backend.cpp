@@ -1,8 +1,8 @@
 #include "BackendFixture.h"
 
 // The back end end to end through the facade, on the simulators: fault
-// outputs, a profile reaching board and remote queue, the facade's shutdown
-// bookkeeping, system type and the texts it hands to the remote link.
+// outputs, a profile reaching board and remote queue, the held faults and
+// stops, system type and the texts it hands to the remote link.
 class TestBackend : public QObject
 {
     Q_OBJECT
@@ -32,27 +32,71 @@ private slots:
                  qPrintable(package));
     }
 
-    void shutdownIsHeldByOneRequestor()
+    // Events from the input thread ("i"), the screen ("p") and the DB9 input
+    // ("d"), and the faults held after each. After every event the services
+    // and DB15 error lines say whether anything is held and the heater asked
+    // for runs only when nothing is; the lines switch once each way per row.
+    void heldSetDrivesTheLines_data()
+    {
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QList<QStringList>>("held");
+        QTest::newRow("piezo, amp, piezo recovers")
+            << QStringList{"i+PIEZO_TEMP", "i+AMP_TEMP", "p-PT ERR", "i-PIEZO_TEMP", "i-AMP_TEMP"}
+            << QList<QStringList>{{"PT ERR"}, {"PT ERR", "AT ERR"}, {"PT ERR", "AT ERR"}, {"AT ERR"}, {}};
+        QTest::newRow("stop over a fault") << QStringList{"i+AMP_TEMP", "p+ESTOP", "i-AMP_TEMP", "p-ESTOP"}
+                                           << QList<QStringList>{{"AT ERR"}, {"AT ERR", "ESTOP"}, {"ESTOP"}, {}};
+        QTest::newRow("both stops") << QStringList{"d+", "p+ESTOP", "d-", "d+", "p-ESTOP", "d-"}
+                                    << QList<QStringList>{{"ESTOP"}, {"ESTOP"}, {"ESTOP"}, {"ESTOP"}, {"ESTOP"}, {}};
+        QTest::newRow("nozzle, released by the operator") << QStringList{"p+NT ERR", "i+NOZZLE_TEMP", "p-NT ERR"}
+                                                          << QList<QStringList>{{"NT ERR"}, {"NT ERR"}, {}};
+    }
+
+    void heldSetDrivesTheLines()
+    {
+        QFETCH(QStringList, events);
+        QFETCH(QList<QStringList>, held);
+        ThreadHandler &th = *fx->handler;
+        th.setNozzleHeater(true);
+        const int switches = fx->serialLog().filter("ShutDownContoller").size();
+        for (int i = 0; i < events.size(); ++i) {
+            const bool state = events[i][1] == '+';
+            const QString name = events[i].mid(2);
+            if (events[i][0] == 'i')
+                th.informFaultToGUI(name, state);
+            else if (events[i][0] == 'p')
+                th.gotCallForShutDown(name, state);
+            else
+                th.GotStopDispenseActivated(state);
+            const bool any = !held[i].isEmpty();
+            QCOMPARE(th.heldFaults(), held[i]);
+            QCOMPARE(fx->gpio(Control::Pin508Gpio), int(any)); // services off
+            QCOMPARE(fx->gpio(Control::Pin497Gpio), int(any)); // DB15 any error
+            QCOMPARE(th.control().heaterToggleActive(), !any);
+        }
+        QCOMPARE(fx->serialLog().filter("ShutDownContoller").size(), switches + 2);
+        th.setNozzleHeater(false);
+    }
+
+    // Under a hold nothing dispenses and the heater stays off; the heater
+    // asked for meanwhile comes on with the release.
+    void nothingStartsWhileHeld()
     {
         ThreadHandler &th = *fx->handler;
-        const auto count = [this](const QString &text) { return fx->serialLog().filter(text).size(); };
-        th.gotCallForShutDown("NT ERR", true);
-        th.gotCallForShutDown("NT ERR", true);
-        QCOMPARE(count("NT ERR --- ShutDownContoller : TURNING OFF"), 1);
-        QCOMPARE(fx->gpio(Control::Pin508Gpio), 1);
-        // Another requestor can neither take over nor release the latch.
+        th.setProfileParam(1, 5, 300, 50, 100, 100, 1000, 0, 0, 0);
         th.gotCallForShutDown("ESTOP", true);
+        QTRY_VERIFY(fx->board->receivedBytes().endsWith("x")); // the hold stops the valve
+        fx->board->clearLog();
+        th.setNozzleHeater(true);
+        th.runPressedReq(true);
+        th.setPurge(true);
+        th.setServiceMode(true);
+        QTest::qWait(300);
+        QCOMPARE(fx->board->receivedBytes(), QByteArray());
+        QCOMPARE(fx->gpio(Control::Pin507Gpio), 0);
+        QVERIFY(!th.control().heaterToggleActive() && !inputMonitor.nozzleControl());
         th.gotCallForShutDown("ESTOP", false);
-        QCOMPARE(th.currentShutdownRequestor(), QString("NT ERR"));
-        QCOMPARE(count("ShutDownContoller"), 1);
-        th.gotCallForShutDown("NT ERR", false);
-        QVERIFY(!th.shutdownIsLatched());
-        QCOMPARE(count("NT ERR --- ShutDownContoller : TURNING ON"), 1);
-        QCOMPARE(fx->gpio(Control::Pin508Gpio), 0);
-        // Released: the next requestor may latch again.
-        th.gotCallForShutDown("ESTOP", true);
-        QCOMPARE(th.currentShutdownRequestor(), QString("ESTOP"));
-        th.gotCallForShutDown("ESTOP", false);
+        QVERIFY(th.control().heaterToggleActive() && inputMonitor.nozzleControl());
+        th.setNozzleHeater(false);
     }
 
     void systemTypeAndRemoteTexts()
