@@ -14,6 +14,9 @@ private slots:
     void dotRunMovesTheValveCount();
     void piezoOverTemperatureHoldsTheValve();
     void stopSourcesDoNotReleaseEachOther();
+    void overlaysHoldTheWindowButNotTheStop_data();
+    void overlaysHoldTheWindowButNotTheStop();
+    void runStopsUnderAPopUp();
     void progressReportsDriveTheRunIndicator();
 
 private:
@@ -117,6 +120,66 @@ void TestConsole::stopSourcesDoNotReleaseEachOther()
     QTRY_COMPARE_WITH_TIMEOUT(activator(), QString(" "), 3000);
     QVERIFY(!fx.item("resetBannerID")->isVisible());
     QCOMPARE(fx.gpio(Control::Pin508Gpio), 0);
+}
+
+void TestConsole::overlaysHoldTheWindowButNotTheStop_data()
+{
+    QTest::addColumn<QStringList>("open"); // calls on the window ("name") or the operating screen ("jetValve.name")
+    QTest::addColumn<QByteArray>("close"); // the item clicked to close the last one
+    const QByteArray popUpClose("popUpID/closeIconID");
+    QTest::newRow("pop-up outlives the wait banner") << QStringList{"triggerHourGlass", "showPopUp"} << popUpClose;
+    QTest::newRow("pop-up outlives the thumbs-up") << QStringList{"jetValve.giveThumbsUp", "showPopUp"} << popUpClose;
+    QTest::newRow("wait banner") << QStringList{"triggerHourGlass"} << QByteArray();
+    QTest::newRow("profile keypad") << QStringList{"invokeProfileKeyPad"} << QByteArray("profileKeypadCancelID");
+}
+
+// Whatever is up, the window stays modal until the last overlay goes, and
+// the emergency stop still acts, its banner over everything.
+void TestConsole::overlaysHoldTheWindowButNotTheStop()
+{
+    QFETCH(QStringList, open);
+    QFETCH(QByteArray, close);
+    const auto modal = [this] { return !fx.item("mainBoxID")->isEnabled(); };
+    for (const QString &call : open) {
+        const bool page = call.startsWith("jetValve.");
+        const QByteArray name = call.mid(page ? 9 : 0).toLatin1();
+        const QVariantList args = name == "showPopUp" ? QVariantList{"COMMS ERR", "Press red 'X' to reset"}
+                                  : name == "triggerHourGlass" ? QVariantList{close.isEmpty() ? 5000 : 50}
+                                  : name == "giveThumbsUp" ? QVariantList{true} : QVariantList{};
+        fx.call(page ? "jetValve" : "mainWindow", name.constData(), args);
+    }
+    QVERIFY(modal());
+    QTRY_VERIFY_WITH_TIMEOUT(!fx.property("jetValve", "confirmationShown").toBool(), 3000);
+    QTest::qWait(100); // the wait banner's end
+    QVERIFY(modal());
+
+    QVERIFY(fx.click("eStopButtonID"));
+    QCOMPARE(fx.gpio(Control::Pin508Gpio), 1);
+    QVERIFY(fx.item("resetBannerID")->isVisible());
+    QVERIFY(fx.click("resetBannerButtonID"));
+    QCOMPARE(fx.gpio(Control::Pin508Gpio), 0);
+    QVERIFY(modal());
+    if (close.isEmpty())
+        fx.call("mainWindow", "cancelHourGlass");
+    else
+        QVERIFY(fx.click(close.constData()));
+    QVERIFY(!modal());
+}
+
+// A run in progress stops from its button even under a pop-up.
+void TestConsole::runStopsUnderAPopUp()
+{
+    QObject *handler = fx.window()->findChild<QObject *>("handleThread");
+    QMetaObject::invokeMethod(handler, "setProfileParam", Q_ARG(int, 1), Q_ARG(int, 5000), Q_ARG(int, 1000),
+                              Q_ARG(int, 50), Q_ARG(int, 80), Q_ARG(int, 80), Q_ARG(int, 1000), Q_ARG(int, 0),
+                              Q_ARG(int, 0), Q_ARG(int, 0)); // six seconds
+    QVERIFY(fx.click("runButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.board->isDispensing(), 3000);
+    fx.call("mainWindow", "showPopUp", {"COMMS ERR", "Press red 'X' to reset"});
+    QVERIFY(fx.click("runButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(!fx.board->isDispensing(), 3000);
+    QTRY_VERIFY(!fx.property("mainWindow", "runInProgressState").toBool());
+    QVERIFY(fx.click("popUpID/closeIconID"));
 }
 
 void TestConsole::progressReportsDriveTheRunIndicator()

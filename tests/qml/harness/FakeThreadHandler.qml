@@ -1,7 +1,8 @@
 import QtQuick 2.4
 
 // Stands in for the back-end facade in page tests: records every call by
-// name with its arguments; the EEPROM answers are set by the test.
+// name with its arguments; the EEPROM answers and the held faults are set by
+// the test, and the screen's own requests add to and take from the latter.
 QtObject {
     id: fake
 
@@ -9,6 +10,7 @@ QtObject {
     property string epromText: ""
     property bool epromWriteResult: true
     property bool exeSysResult: true
+    property var heldFaults: []
 
     function record(name, args) {
         calls.push({ name: name, args: Array.prototype.slice.call(args) })
@@ -36,7 +38,11 @@ QtObject {
     function sendP26() { record("sendP26", arguments) }
     function setNozzleHeater(state) { record("setNozzleHeater", arguments) }
     function thClearShutdownRequestor() { record("thClearShutdownRequestor", arguments) }
-    function gotCallForShutDown(inp, state) { record("gotCallForShutDown", arguments) }
+    function gotCallForShutDown(inp, state) {
+        record("gotCallForShutDown", arguments)
+        var rest = heldFaults.filter(function (f) { return f !== inp })
+        heldFaults = state ? rest.concat([inp]) : rest
+    }
     function iotStart(mc, hostName, port) { record("iotStart", arguments) }
     function sendStartCalibrationSignal() { record("sendStartCalibrationSignal", arguments) }
     function stopCalibration() { record("stopCalibration", arguments) }
