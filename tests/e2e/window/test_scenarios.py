@@ -122,13 +122,14 @@ class Console:
         self.write("media/data/1JV.profile", json.dumps(PROFILE_1))
         self.start_console()
 
-    def start_console(self):
+    def start_console(self, ready=True):
         self.procs["console"] = subprocess.Popen([os.path.join(self.build, "app", "zumvalvecontroller")],
                                                  env=self.env, stdout=self.log, stderr=self.log)
         window = self.wait_for(lambda: self.xdotool("search", "--name", "ZUM Jet Valve").split(), 20, "the window")
         geometry = dict(line.split("=") for line in self.xdotool("getwindowgeometry", "--shell", window[0]).split())
         self.origin = (int(geometry["X"]), int(geometry["Y"]))
-        self.wait_ready(20)
+        if ready:
+            self.wait_ready(20)
 
     def stop(self, name, sig=signal.SIGTERM):
         proc = self.procs.pop(name, None)
@@ -367,7 +368,11 @@ def service_mode(c):
 
 
 def emergency_stop(c):
-    """The on-screen stop and the DB9 input each raise the banner and cut the services."""
+    """The on-screen stop acts through the start-up wait banner; the DB9 input holds the valve on its own,
+    and only the input releases its stop."""
+    c.stop("console", signal.SIGKILL)
+    c.start_console(ready=False)
+    expect(not c.looks("idleSpot", AMBER), "the start-up wait banner is gone already")
     c.click("eStopButtonID")
     c.wait_for(lambda: c.gpio(508) == "1", 5, "services off (gpio508)")
     c.wait_covered()
@@ -400,7 +405,8 @@ def piezo_over_temperature(c):
 
 
 def nozzle_sensor_loss(c):
-    """Heating on, then the nozzle sensor reads nothing: heating off and "NT ERR" pop-up, closed with its X."""
+    """Heating on, then the nozzle sensor reads nothing: heating off and "NT ERR" pop-up; the stop acts under
+    it, its banner over it; the pop-up closes with its X."""
     c.click("nzTempButtonID")
     c.wait_colour("nzTempBulb", BULB_GREEN, negate=True)
     c.send("temp nozzle raw 0")
@@ -408,6 +414,10 @@ def nozzle_sensor_loss(c):
     c.wait_colour("popUpID", POPUP_PALE)
     c.wait_colour("nzTempBulb", BULB_GREEN)
     c.shot("nozzle_sensor_loss_popup")
+    c.click("eStopButtonID")
+    c.wait_colour("popUpID", POPUP_PALE, negate=True)
+    c.click("resetBannerButtonID")
+    c.wait_colour("popUpID", POPUP_PALE)
     c.send("temp nozzle 25")
     c.click("closeIconID")
     c.wait_for(lambda: c.gpio(497) == "0", 5, "the error line released")
@@ -416,13 +426,17 @@ def nozzle_sensor_loss(c):
 
 
 def silent_board(c):
-    """A silent board gives "COMMS ERR" on the next parameter write; back to normal, the pop-up closes."""
+    """A silent board gives "COMMS ERR" on the next parameter write; the pop-up holds Run too (the profile
+    shown never reached the board); back to normal, the pop-up closes."""
     c.send("board silent")
     mark = c.board_mark()
     c.click("rightArrowID")
     c.wait_colour("popUpID", POPUP_PALE, 20)
     expect("silent: no echo" in c.file("sim/board.log")[mark:], "the board was not asked anything")
     c.shot("silent_board_popup")
+    c.click("runButtonID")
+    time.sleep(0.3)
+    expect("P06:" not in c.board_since(mark), "a run started under the pop-up")
     c.send("board normal")
     c.click("closeIconID")
     c.wait_ready(10)
