@@ -63,7 +63,6 @@ public:
     // Result of the last full parameter write: true when all steps were
     // acknowledged, so the board holds the values last given.
     bool lastWriteCompleted() const { return writeCompleted; }
-    bool isValveHeld() const { return valveHeld; }
     // The heater is asked for and nothing holds the valve.
     bool heaterEnabled() const { return heaterWanted && !valveHeld; }
 

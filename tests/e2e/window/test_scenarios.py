@@ -64,7 +64,6 @@ POS = {
     "purgeButtonID": right_dash(0.32, 0.22),
     "valveButtonID": right_dash(0.56, 0.2),
     "eStopButtonID": right_dash(0.78, 0.22),
-    "faultUpdateID": (PX + 0.25 * PW + 4, 0.935 * H),  # left end of the status bar's fault label
     # the roller editor over the page: columns 8 % wide from 17 %, dwell's shifted 1.5; units is the 7th
     "up": (PX + 0.17 * PW + (6 - 1.5 + 0.5) * 0.08 * PW, 0.05 * H + 0.135 * H),
     "saveIconID": (PX + 0.84 * PW + 0.065 * PW, 0.1 * H + 0.065 * PW),
@@ -77,7 +76,7 @@ POS = {
     "calibProgressID": (CAL[0] + 0.05 * CAL[2] + 36, CAL[1] + 0.225 * CAL[3]),  # its first words
     "calibCloseButtonID": (CAL[0] + 0.82 * CAL[2] + 0.125 * CAL[3], CAL[1] + 0.225 * CAL[3]),
 }
-AMBER, OLIVE, BLACK, FAULT_RED, DOT_RED = (240, 179, 35), (51, 51, 0), (0, 0, 0), (255, 51, 51), (255, 0, 0)
+AMBER, OLIVE, BLACK, DOT_RED = (240, 179, 35), (51, 51, 0), (0, 0, 0), (255, 0, 0)
 POPUP_PALE, BULB_GREEN = (224, 224, 181), (0, 255, 153)  # the pop-up at 85 % over the page; heating off
 OFF_WINDOW = ("700", "400")                               # on the Xvfb screen, off the window
 PROFILE_1 = {"programValue": 1, "dispenseCycles": "20000", "dwell": "1", "dutyCycle": "1", "riseTime": "80",
@@ -368,40 +367,26 @@ def service_mode(c):
 
 
 def emergency_stop(c):
-    """The on-screen stop acts through the start-up wait banner; the DB9 input holds the valve on its own,
-    and only the input releases its stop."""
+    """The on-screen stop acts through the start-up wait banner. The DB9 input holds the valve on its own:
+    opened under the on-screen stop it keeps the stop when the banner is pressed, and only it releases it."""
     c.stop("console", signal.SIGKILL)
     c.start_console(ready=False)
     expect(not c.looks("idleSpot", AMBER), "the start-up wait banner is gone already")
     c.click("eStopButtonID")
     c.wait_for(lambda: c.gpio(508) == "1", 5, "services off (gpio508)")
-    c.wait_covered()
-    c.click("resetBannerButtonID")
-    c.wait_for(lambda: c.gpio(508) == "0", 5, "services back")
-    c.wait_ready()
     c.send("db9 open")
-    c.wait_for(lambda: c.gpio(508) == "1", 5, "services off on the DB9 stop")
-    c.wait_covered()
-    c.click("resetBannerButtonID")  # the banner cannot release a DB9 stop
+    time.sleep(0.3)
+    c.click("resetBannerButtonID", "resetBannerButtonID")  # hands over to the input, then cannot release it
     time.sleep(0.3)
     expect(c.gpio(508) == "1", "the banner released a DB9 stop")
+    c.wait_covered()
     c.shot("emergency_stop_db9")
-    c.send("db9 close")
-    c.wait_for(lambda: c.gpio(508) == "0", 5, "services back after the DB9 stop")
+    for cmd, level in (("db9 close", "0"), ("db9 open", "1"), ("db9 close", "0")):
+        c.send(cmd)
+        c.wait_for(lambda: c.gpio(508) == level, 5, "services %s after %s" % (level, cmd))
+        if level == "1":
+            c.wait_covered()
     c.wait_ready()
-
-
-def piezo_over_temperature(c):
-    """90 C on the piezo holds the valve with "PT ERR" and is logged; 25 C releases it."""
-    logged = len(c.file("media/data/ot.log").splitlines())
-    c.send("temp piezo 90")
-    c.wait_for(lambda: c.gpio(497) == "1", 5, "the error line (gpio497)")
-    c.wait_colour("faultUpdateID", FAULT_RED)
-    c.shot("piezo_over_temperature_fault")
-    c.wait_for(lambda: len(c.file("media/data/ot.log").splitlines()) > logged, 5, "the over-temperature log")
-    c.send("temp piezo 25")
-    c.wait_for(lambda: c.gpio(497) == "0", 5, "the error line released")
-    c.wait_colour("faultUpdateID", FAULT_RED, negate=True)
 
 
 def nozzle_sensor_loss(c):
@@ -490,8 +475,7 @@ def settings_survive_restart(c):
 
 
 SCENARIOS = [first_start, log_in, edit_profile, dot_run, line_mode, purge, service_mode, emergency_stop,
-             piezo_over_temperature, nozzle_sensor_loss, silent_board, calibration, remote_push,
-             settings_survive_restart]
+             nozzle_sensor_loss, silent_board, calibration, remote_push, settings_survive_restart]
 
 
 def main(argv):

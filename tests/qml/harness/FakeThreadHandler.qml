@@ -23,21 +23,10 @@ QtObject {
     function readEPROM() { record("readEPROM", arguments); return epromText }
     function writeEPROM(comd) { record("writeEPROM", arguments); return epromWriteResult }
     function exeSys(comm) { record("exeSys", arguments); return exeSysResult }
-    function thSetAnyErrorOnDB15(state) { record("thSetAnyErrorOnDB15", arguments) }
     function thLogOTError(errorType, heatingOn, heatingActive, setpoint, temperature) { record("thLogOTError", arguments) }
-    function setSystemType(sys) { record("setSystemType", arguments) }
-    function setPurge(state) { record("setPurge", arguments) }
-    function setServiceMode(state) { record("setServiceMode", arguments) }
-    function startGUIThread(machine) { record("startGUIThread", arguments) }
-    function runPressedReq(state) { record("runPressedReq", arguments) }
     function setRunConfig(cycMode, cycDelay, seqMode, seqStart, seqEnd) { record("setRunConfig", arguments) }
-    function setProfileParam(programValue, dispenseCycles, dwell, dutyCycle, riseTime, fallTime, delay, cycleCount, runMode, tuning) { record("setProfileParam", arguments) }
-    function gotProfileLoadRequest(pro) { record("gotProfileLoadRequest", arguments) }
-    function updateCounterFromGUI(newCount) { record("updateCounterFromGUI", arguments) }
     function sendTriggerModeFromGUI(triggerModeCamera) { record("sendTriggerModeFromGUI", arguments) }
-    function sendP26() { record("sendP26", arguments) }
     function setNozzleHeater(state) { record("setNozzleHeater", arguments) }
-    function thClearShutdownRequestor() { record("thClearShutdownRequestor", arguments) }
     function gotCallForShutDown(inp, state) {
         record("gotCallForShutDown", arguments)
         var rest = heldFaults.filter(function (f) { return f !== inp })
@@ -46,7 +35,4 @@ QtObject {
     function iotStart(mc, hostName, port) { record("iotStart", arguments) }
     function sendStartCalibrationSignal() { record("sendStartCalibrationSignal", arguments) }
     function stopCalibration() { record("stopCalibration", arguments) }
-    function changeInputThreadState(st) { record("changeInputThreadState", arguments) }
-    function requestCycleCount() { record("requestCycleCount", arguments) }
-    function setHeaterLED(state) { record("setHeaterLED", arguments) }
 }

@@ -54,7 +54,6 @@ private slots:
     {
         QTest::addColumn<bool>("purge");
         QTest::addColumn<bool>("boardBack");
-        QTest::newRow("run") << false << true;
         QTest::newRow("purge") << true << true;
         QTest::newRow("run, board still silent") << false << false;
     }

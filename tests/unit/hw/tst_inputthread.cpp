@@ -108,8 +108,6 @@ private slots:
             {A, -3, {"shutdown AMP_TEMP 1"}, 4, 9996}, {A, 86, {}, 4, 86}, {A, 84, {"shutdown AMP_TEMP 0"}, 0, 84}};
         QTest::newRow("boost hot") << false << QList<Step>{{B, 86, {"shutdown BOOST_SUPPLY_TEMP 1"}, 2, 10085},
             {B, 82, {}, 2, 82}, {B, 79, {"shutdown BOOST_SUPPLY_TEMP 0"}, 0, 79}};
-        QTest::newRow("boost frozen") << false << QList<Step>{{B, -3, {"shutdown BOOST_SUPPLY_TEMP 1"}, 2, 9996},
-            {B, 81, {}, 2, 81}, {B, 79, {"shutdown BOOST_SUPPLY_TEMP 0"}, 0, 79}};
         QTest::newRow("cold nozzle, heater off") << false << QList<Step>{{N, 3, {}, 0, 9998}};
         // Persists until cleared, even once warm again.
         QTest::newRow("cold nozzle, heater on") << true << QList<Step>{
