@@ -27,12 +27,12 @@ public:
     QString currentShutdownRequestor() const { return shutdownRequestor; }
     bool shutdownIsLatched() const { return shutdownLatched != 0; }
     GuiThread &control() { return guiThread; }
+    CommClientInterface &remoteLink() { return commClient; }
 
     // Every fault and stop that holds the valve, by the name the screen shows
     // ("PT ERR", "ESTOP", ...), oldest first. The services line, the DB15
     // any-error line, run and heater permission follow this alone.
     QStringList heldFaults() const;
-    CommClientInterface &remoteLink() { return commClient; }
 
 signals:
     void gotConnectionStatus(bool onlineState);

@@ -6,6 +6,7 @@
 #include "ProcessObjects.h"
 
 #include <QDebug>
+#include <QHash>
 
 namespace {
 
@@ -92,7 +93,14 @@ void ThreadHandler::gotCallForShutDown(QString inp, bool state)
 
 void ThreadHandler::informFaultToGUI(QString inp, bool state)
 {
-    if (hold(shownName(inp), state))
+    const QString entry = shownName(inp);
+    // An unplugged valve loses its nozzle sensor too, in the same cycle: that
+    // is no fault of its own, and the nozzle may report again later.
+    if (entry == nozzleEntry && state && heldEntries.contains(QStringLiteral("PT ERR"))) {
+        inputMonitor.clearShutdownRequestor();
+        return;
+    }
+    if (hold(entry, state))
         emit faultUpdate(inp, state);
 }
 

@@ -36,6 +36,8 @@ private slots:
                                            << QList<QStringList>{{"AT ERR"}, {"AT ERR", "ESTOP"}, {"ESTOP"}, {}};
         QTest::newRow("both stops") << QStringList{"d+", "p+ESTOP", "d-", "d+", "p-ESTOP", "d-"}
                                     << QList<QStringList>{{"ESTOP"}, {"ESTOP"}, {"ESTOP"}, {"ESTOP"}, {"ESTOP"}, {}};
+        QTest::newRow("unplugged valve") << QStringList{"i+PIEZO_TEMP", "i+NOZZLE_TEMP", "i-PIEZO_TEMP"}
+                                         << QList<QStringList>{{"PT ERR"}, {"PT ERR"}, {}};
         QTest::newRow("nozzle, released by the operator") << QStringList{"p+NT ERR", "i+NOZZLE_TEMP", "p-NT ERR"}
                                                           << QList<QStringList>{{"NT ERR"}, {"NT ERR"}, {}};
     }
