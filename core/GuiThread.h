@@ -60,8 +60,11 @@ public:
     bool isCalibrating() const;
     bool runTimerActive() const;
     bool heaterToggleActive() const;
-    // Result of the last full parameter write: true when all steps were acknowledged.
+    // Result of the last full parameter write: true when all steps were
+    // acknowledged, so the board holds the values last given.
     bool lastWriteCompleted() const { return writeCompleted; }
+    // The heater is asked for and nothing holds the valve.
+    bool heaterEnabled() const { return heaterWanted && !valveHeld; }
 
 signals:
     void runMachine();
@@ -134,6 +137,7 @@ public slots:
     void setAnyErrorOnDB15(bool isError);
     void setPiezoTempExceedStatusOnDB15(bool exceeded);
     void shutDownContoller(QString inp, bool state);
+    void holdValve(bool held);
     void readethStatus(int dat);
 
 protected:
@@ -144,6 +148,9 @@ private:
     void buildTimers();
     void restoreAfterCalibration();
     bool writeAllParameters();
+    bool exchangeBusy() const;
+    bool mayStartDispensing();
+    void switchHeater(bool on);
     bool exchangeMustWait(std::function<void()> later);
     bool pacedCommandHalfSent() const;
     // Every serial write and wait of this object goes through these: they end
@@ -189,6 +196,8 @@ private:
     int averagesDone = 0;
 
     bool heaterPhaseOn = false;
+    bool heaterWanted = false; // the operator's choice, kept while the valve is held
+    bool valveHeld = false;    // a fault or stop holds the valve (set by the facade)
     QTimer *ethWatchTimer = nullptr;
     int lastLinkState = -1; // -1 before the first report, then 0 or 1
     QStringList lastAddresses; // reported with the link up

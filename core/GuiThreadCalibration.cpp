@@ -44,6 +44,7 @@ void GuiThread::startMainCalibration()
     sampleSum = 0;
     averagesDone = 0;
     emit stopMachine();
+    writeCompleted = false; // the board measures with settings of its own until the write after it
     endHeaterPhase();
     boardControl.setAdcPiezoSample(samplesPerMeasurement);
     pause(timing.settleMs);

@@ -38,6 +38,8 @@ void GuiThread::setRunButtonStatus(bool state)
             stopController();
             return;
         }
+        if (!mayStartDispensing())
+            return;
         emit setRunInProgress(true);
         const float perCycle = float(param.fallTime) / 1000000.0f + float(param.riseTime) / 1000000.0f
             + float(param.dwell) / 1000000.0f + float(param.delay) / 1000000.0f;
@@ -45,6 +47,8 @@ void GuiThread::setRunButtonStatus(bool state)
         emit runMachine();
     } else if (runMode == 1) {
         if (state) {
+            if (!mayStartDispensing())
+                return;
             send(QStringLiteral("P05:1000000\r"));
             QTimer::singleShot(30, this, &GuiThread::transmitRunCommand);
             seqProfile = programValue;
@@ -56,16 +60,39 @@ void GuiThread::setRunButtonStatus(bool state)
     }
 }
 
+// Nothing dispenses while a fault or stop holds the valve, nor with values
+// other than those shown: after a write that did not go through (the board
+// kept the previous ones), the whole record is written again first.
+bool GuiThread::mayStartDispensing()
+{
+    if (valveHeld) {
+        qDebug().noquote() << QStringLiteral("dispensing refused : a fault or stop holds the valve");
+        return false;
+    }
+    if (writeCompleted)
+        return true;
+    if (exchangeBusy())
+        return false;
+    writeInProgress = true;
+    writeCompleted = writeAllParameters();
+    writeInProgress = false;
+    if (!writeCompleted)
+        qDebug().noquote() << QStringLiteral("dispensing refused : the board did not take the parameters");
+    return writeCompleted;
+}
+
 void GuiThread::setPurgeInThread(bool state)
 {
-    if (state)
-        transmitRunCommand();
-    else
+    if (!state)
         transmitStopCommand();
+    else if (mayStartDispensing())
+        transmitRunCommand();
 }
 
 void GuiThread::setServiceModeInThread(bool state)
 {
+    if (state && valveHeld)
+        return;
     transmitData(state ? QStringLiteral("P16:00\r") : QStringLiteral("P16:01\r"));
 }
 

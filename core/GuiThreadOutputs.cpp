@@ -4,13 +4,24 @@
 #include "Platform.h"
 #include "ProcessObjects.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QTextStream>
 #include <QTimer>
 
 void GuiThread::setNozzleHeater(bool state)
 {
-    if (state) {
+    heaterWanted = state;
+    if (state && valveHeld) {
+        qDebug().noquote() << QStringLiteral("setNozzleHeater : the valve is held, the heater stays off until released");
+        return;
+    }
+    switchHeater(state);
+}
+
+void GuiThread::switchHeater(bool on)
+{
+    if (on) {
         // Logged first: the on-phase is 10 ms, file work belongs outside it.
         serialLink.writeToLog(QStringLiteral(" GUI Thread - setNozzleHeater : Update Heater State to TRUE TRUE"));
         boardControl.setNozzleHeater(true);
@@ -68,6 +79,24 @@ void GuiThread::shutDownContoller(QString inp, bool state)
     serialLink.writeToLog(inp + (state ? QStringLiteral(" --- ShutDownContoller : TURNING OFF")
                                        : QStringLiteral(" --- ShutDownContoller : TURNING ON")));
     boardControl.shutDownServices(state);
+}
+
+// Set by the facade while any fault or stop holds the valve: what runs is
+// stopped and the heater goes off; nothing starts again and the heater the
+// operator asks for meanwhile comes on only with the release.
+void GuiThread::holdValve(bool held)
+{
+    if (held == valveHeld)
+        return;
+    valveHeld = held;
+    if (held) {
+        transmitStopCommand();
+        stopController();
+        if (heaterWanted)
+            switchHeater(false);
+    } else if (heaterWanted) {
+        switchHeater(true);
+    }
 }
 
 void GuiThread::readethStatus(int dat)

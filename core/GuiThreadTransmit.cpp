@@ -32,7 +32,8 @@ void GuiThread::forceWriteToSerialPort()
     // half sent is done once that is over, with the record as it is then;
     // it is never dropped.
     const bool paced = pacedCommandHalfSent();
-    if (serialLink.isDelivering() || writeInProgress || paced) {
+    if (exchangeBusy()) {
+        writeCompleted = false; // the board holds other values until then
         if (!writeScheduled) {
             writeScheduled = true;
             QTimer::singleShot(paced ? pacingTimer->interval() : 0, this, [this] {
@@ -52,10 +53,15 @@ void GuiThread::forceWriteToSerialPort()
 bool GuiThread::exchangeMustWait(std::function<void()> later)
 {
     const bool paced = pacedCommandHalfSent();
-    if (!serialLink.isDelivering() && !writeInProgress && !paced)
+    if (!exchangeBusy())
         return false;
     QTimer::singleShot(paced ? pacingTimer->interval() : 0, this, std::move(later));
     return true;
+}
+
+bool GuiThread::exchangeBusy() const
+{
+    return serialLink.isDelivering() || writeInProgress || pacedCommandHalfSent();
 }
 
 // The paced queue sends one character per tick; a line written between two

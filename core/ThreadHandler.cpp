@@ -41,12 +41,6 @@ ThreadHandler::ThreadHandler(QObject *parent)
 // Members go in reverse order: the remote link first, then the control object.
 ThreadHandler::~ThreadHandler() = default;
 
-void ThreadHandler::thSetAnyErrorOnDB15(bool state)
-{
-    qDebug().noquote() << QStringLiteral("thSetAnyErrorOnDB15 called: ") + (state ? "true" : "false");
-    guiThread.setAnyErrorOnDB15(state);
-}
-
 void ThreadHandler::thLogOTError(int errorType, bool heatingOn, bool heatingActive, int setpoint, int temperature)
 {
     FileIo log;
@@ -130,50 +124,6 @@ void ThreadHandler::sendP26()
 void ThreadHandler::SetPiezoTempFault(bool faultState)
 {
     guiThread.setPiezoTempFult(faultState);
-}
-
-void ThreadHandler::setNozzleHeater(bool state)
-{
-    guiThread.setNozzleHeater(state);
-    inputMonitor.setNozzleControl(state);
-}
-
-void ThreadHandler::thClearShutdownRequestor()
-{
-    inputMonitor.clearShutdownRequestor();
-}
-
-// Every requestor (a fault, an emergency stop) holds the shutdown on its own:
-// the first one shuts the services down, and they come back only when the
-// last one has cleared. The requestor reported is the oldest still holding.
-void ThreadHandler::gotCallForShutDown(QString inp, bool state)
-{
-    if (state) {
-        if (activeRequestors.contains(inp))
-            return;
-        activeRequestors.append(inp);
-        if (shutdownLatched == 0) {
-            guiThread.shutDownContoller(inp, true);
-            shutdownRequestor = inp;
-            shutdownLatched = 1;
-        }
-        return;
-    }
-    if (activeRequestors.removeAll(inp) == 0)
-        return;
-    if (!activeRequestors.isEmpty()) {
-        shutdownRequestor = activeRequestors.first();
-        return;
-    }
-    guiThread.shutDownContoller(inp, false);
-    shutdownRequestor = QStringLiteral("NONE");
-    shutdownLatched = 0;
-}
-
-void ThreadHandler::informFaultToGUI(QString inp, bool state)
-{
-    guiThread.setAnyErrorOnDB15(state);
-    emit faultUpdate(inp, state);
 }
 
 void ThreadHandler::setPiezoTempExceedStatusOnDB15(bool exceeded)

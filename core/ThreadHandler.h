@@ -17,6 +17,7 @@ class ThreadHandler : public QObject
     Q_OBJECT
     // The valve's lifetime count, kept by the back end from the start.
     Q_PROPERTY(QObject *valveCount READ valveCountObject CONSTANT)
+    Q_PROPERTY(QStringList heldFaults READ heldFaults NOTIFY heldFaultsChanged)
 
 public:
     explicit ThreadHandler(QObject *parent = nullptr);
@@ -32,6 +33,11 @@ public:
     CommClientInterface &remoteLink() { return commClient; }
     ValveCount &valveCounter() { return valveCount; }
     QObject *valveCountObject() { return &valveCount; }
+
+    // Every fault and stop that holds the valve, by the name the screen shows
+    // ("PT ERR", "ESTOP", ...), oldest first. The services line, the DB15
+    // any-error line, run and heater permission follow this alone.
+    QStringList heldFaults() const;
 
 signals:
     void gotConnectionStatus(bool onlineState);
@@ -51,6 +57,7 @@ signals:
     void giveDspData(QString dspData);
     void stopDispenseActivated(bool sig);
     void networkAvailable(bool st);
+    void heldFaultsChanged();
 
 public slots:
     void thSetAnyErrorOnDB15(bool state);
@@ -103,6 +110,8 @@ public slots:
     void setHeaterLED(bool state);
 
 private:
+    bool hold(const QString &entry, bool held);
+
     QString systemType;
     QString systemCode;
     QString iotMacAddress;
@@ -110,7 +119,10 @@ private:
     QString activeErrorCode;
     int shutdownLatched = 0;
     QString shutdownRequestor;
-    QStringList activeRequestors; // in the order they asked
+    // One entry per input and requestor, oldest first: the input thread's
+    // faults by their shown names, "NT ERR" for the nozzle (released by the
+    // operator), "ESTOP" for the on-screen stop and "DB9" for the external one.
+    QStringList heldEntries;
     GuiThread guiThread;
     CommClientInterface commClient;
     ValveCount valveCount;

@@ -22,5 +22,4 @@ void ThreadHandler::handleCalibrationDone() { emit calibrationDone(); }
 void ThreadHandler::htCommsError() { emit serialCommsErrToQML(); }
 void ThreadHandler::donotStopSlot(bool sig) { emit donotStopSignal(sig); }
 void ThreadHandler::GotDspData(QString dspData) { emit giveDspData(dspData); }
-void ThreadHandler::GotStopDispenseActivated(bool sig) { emit stopDispenseActivated(sig); }
 void ThreadHandler::gotNetworkAvailable(bool st) { emit networkAvailable(st); }

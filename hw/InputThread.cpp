@@ -113,7 +113,7 @@ float InputThread::boostTempFromCounts(float counts)
 
 void InputThread::clearShutdownRequestor()
 {
-    requestor.store(NoRequestor);
+    latched.fetch_and(~(1u << NozzleTempRequestor));
 }
 
 void InputThread::setNozzleControl(bool state)
@@ -166,11 +166,11 @@ void InputThread::refreshInputs()
     emit inputValues(pT, pV, pC, pcbT, pcbV, aT, aV, nT);
 }
 
+// Atomic because the GUI thread clears the nozzle's latch at any time.
 bool InputThread::request(Requestor code, const QString &name)
 {
-    // Only one input may hold the shutdown; the GUI thread may clear it at any time.
-    int expected = NoRequestor;
-    if (!requestor.compare_exchange_strong(expected, code))
+    const unsigned bit = 1u << code;
+    if (latched.fetch_or(bit) & bit)
         return false;
     emit callForShutDown(name, true);
     return true;
@@ -178,8 +178,8 @@ bool InputThread::request(Requestor code, const QString &name)
 
 void InputThread::release(Requestor code, const QString &name)
 {
-    int expected = code;
-    if (requestor.compare_exchange_strong(expected, NoRequestor))
+    const unsigned bit = 1u << code;
+    if (latched.fetch_and(~bit) & bit)
         emit callForShutDown(name, false);
 }
 
@@ -195,10 +195,9 @@ float InputThread::readPiezoTemp()
             piezoExceeded = true;
             emit piezoTempExceeded(true);
         }
-        int expected = NoRequestor;
-        if (requestor.compare_exchange_strong(expected, PiezoTempRequestor)) {
+        if (!(latched.load() & (1u << PiezoTempRequestor))) {
             qDebug().noquote() << QStringLiteral("callForShutDown: PIEZO_TEMP.  temp:  ") + QString::number(t);
-            emit callForShutDown(QStringLiteral("PIEZO_TEMP"), true);
+            request(PiezoTempRequestor, QStringLiteral("PIEZO_TEMP"));
             piezoFault = true;
             emit piezoTempFault(true);
         }

@@ -9,14 +9,14 @@
 
 // Samples the board's analogue temperature inputs on a thread of its own,
 // converts them to degrees Celsius, reports them every cycle and raises or
-// releases controller shutdown requests on limit crossings. Only one input
-// holds a shutdown request at a time.
+// releases controller shutdown requests on limit crossings. Each input holds
+// a request of its own, so one input's recovery never releases another's.
 class InputThread : public QThread
 {
     Q_OBJECT
 
 public:
-    // Who currently holds the shutdown request.
+    // The inputs that may request a shutdown; a latched request is bit 1 << code.
     enum Requestor {
         NoRequestor = 0,
         PiezoTempRequestor = 1,
@@ -30,8 +30,11 @@ public:
     // Stops and joins the loop so that a running thread is never destroyed.
     ~InputThread() override;
 
+    // Clears the requests this thread never releases by itself (the cold
+    // nozzle's), once the operator has dealt with them; the others are
+    // released by their inputs only.
     void clearShutdownRequestor();
-    int shutdownRequestor() const { return requestor.load(); }
+    unsigned latchedRequests() const { return latched.load(); }
     bool nozzleControl() const { return nozzleOn.load(); }
     bool isRunningFlag() const { return running.load(); }
 
@@ -88,7 +91,7 @@ private:
     float nT = -9999;
     std::atomic<bool> nozzleOn{false};
     bool piezoFault = false;
-    std::atomic<int> requestor{NoRequestor};
+    std::atomic<unsigned> latched{0}; // bit 1 << Requestor per held request
     bool piezoExceeded = false;
     std::atomic<int> readPauseMs{5};
     std::array<QByteArray, 10> channelFiles; // mapped paths, fixed for the process

@@ -19,6 +19,12 @@ Rectangle {
     property bool runEnabled: true
     property bool runningState: false
     property bool repeatMode: false
+    // Read by the window's stop buttons, which sit over this page's right column.
+    property bool dotMode: true
+    readonly property bool editorOpen: scrollNumbersID.visible
+    readonly property bool confirmationShown: thumbsUpID.visible
+    // The editor changes the profile for an administrator only: it closes on logout.
+    property bool editingAllowed: adminControl
 
     // Heater and supervision.
     property bool heatingSelected: false
@@ -33,8 +39,6 @@ Rectangle {
     property real savedNozzleTempRiseRate: 0
     property int pcbTemp: 0
     property int piezoTemp: 0
-    // Every fault and stop that holds the valve, oldest first.
-    property var heldFaults: []
 
     signal openModalPopup(string msg1, string msg2)
     signal purgePressed()
@@ -139,8 +143,7 @@ Rectangle {
     }
 
     function modeControl(tmode) {
-        runButtonID.visible = Number(tmode) === 0
-        lineModeIndicatorID.visible = Number(tmode) !== 0
+        dotMode = Number(tmode) === 0
     }
 
     function giveThumbsUp(result) {
@@ -252,6 +255,7 @@ Rectangle {
         if (estopActivator !== " ")
             return
         estopActivator = "UI"
+        updateValveShutDown(true, "ESTOP")
         updateFault("ESTOP", true)
         setResetBanner(true)
     }
@@ -333,8 +337,7 @@ Rectangle {
             startHeatingAfterCal = false
             return
         }
-        if (!heatingSelected && controllerFault)
-            return
+        // Under a fault or stop the choice is kept; the back end holds the heater off until the release.
         heatingSelected = !heatingSelected
         if (heatingSelected)
             defeatOvertempSetpointError = true
@@ -390,101 +393,66 @@ Rectangle {
         } else {
             nozzleTempOverSetpointCounter = 0
         }
-        if (controllerFault) {
-            heatingSelected = false
-            if (currentProfile)
-                currentProfile.nozTempState = false
-            startHeatingAfterCal = false
-            updateNozzleTempState(false)
-        }
         savedNozzleTempRiseRate = nozzleTempRiseRate
         nozzleTempRiseRate = nozzleTemp - savedNozzleTemp
         savedNozzleTemp = nozzleTemp
     }
 
     // ---- faults and stops ----
+    // The back end holds every fault and stop (handleThread.heldFaults). The
+    // screen asks it to hold and release its own, the on-screen stop and the
+    // nozzle fault, and does its part when any comes or goes.
 
-    // Each requestor holds the valve on its own; the screen shows the oldest.
-    function holdFault(name) {
-        if (heldFaults.indexOf(name) >= 0)
-            return false
-        console.log("Error SET, controllerFaultRequestor: " + controllerFaultRequestor + " Setting Txt: " + name)
-        heldFaults = heldFaults.concat([name])
-        showFaults()
-        // No heating while anything holds the valve, from this moment on
-        // rather than from the next supervision tick.
-        heatingSelected = false
-        if (currentProfile)
-            currentProfile.nozTempState = false
-        startHeatingAfterCal = false
-        updateNozzleTempState(false)
-        updateValveShutDown(true, name)
-        handleThread.stopCalibration()
-        serviceModeState = false
-        return true
+    function faultHeld(name) {
+        return handleThread.heldFaults.indexOf(name) >= 0
     }
 
-    function raiseNozzleFault(popupText) {
-        if (holdFault("NT ERR")) {
-            startHeatingAfterCal = false
-            openModalPopup(popupText, "Press red 'X' to reset")
-        }
-        handleThread.thSetAnyErrorOnDB15(true)
-    }
-
-    function showFaults() {
-        controllerFault = heldFaults.length > 0
-        controllerFaultRequestor = controllerFault ? heldFaults[0] : "NONE"
-        faultUpdateID.text = controllerFault ? controllerFaultRequestor : ""
-        faultUpdateID.visible = controllerFault
-        faultUpdateID.errorFlag = controllerFault
-    }
-
+    // A new fault or stop ends heating and the open valve.
     function updateFault(txt, err) {
         var name = Profiles.faultName(txt)
-        if (err)
-            raiseFault(name)
-        else
-            clearFault(name)
-        // The any-error line follows every fault held, whichever report came last.
-        handleThread.thSetAnyErrorOnDB15(heldFaults.length > 0)
-    }
-
-    function raiseFault(name) {
-        // An unplugged valve also loses its nozzle sensor: that is no fault of its own.
-        if (heldFaults.indexOf(name) >= 0 || (name === "NT ERR" && heldFaults.indexOf("PT ERR") >= 0))
+        if (!err) {
+            console.log("Error Cleared, controllerFaultRequestor: " + controllerFaultRequestor + " Clearing Txt: " + name)
+            if (!faultHeld("PT ERR"))
+                valveConnected = true
             return
-        if (name === "NT ERR") {
+        }
+        console.log("Error SET, controllerFaultRequestor: " + controllerFaultRequestor + " Setting Txt: " + name)
+        if (txt === "NOZZLE_TEMP") {
             logOT(3, nozzleTempSetpoint, nozzleTemp)
-            startHeatingAfterCal = false
             openModalPopup("NT ERR", "Press red 'X' to reset")
         } else if (name === "PT ERR") {
             handleThread.thLogOTError(4, heatingSelected, nozzleHeaterStatus, 0, piezoTemp)
             valveConnected = false
         }
-        holdFault(name)
+        heatingSelected = false
+        if (currentProfile)
+            currentProfile.nozTempState = false
+        startHeatingAfterCal = false
+        updateNozzleTempState(false)
+        serviceModeState = false
     }
 
-    function clearFault(name) {
-        var i = heldFaults.indexOf(name)
-        if (i < 0)
+    function raiseNozzleFault(popupText) {
+        if (faultHeld("NT ERR"))
             return
-        console.log("Error Cleared, controllerFaultRequestor: " + controllerFaultRequestor + " Clearing Txt: " + name)
-        var rest = heldFaults.slice()
-        rest.splice(i, 1)
-        heldFaults = rest
-        showFaults()
-        updateValveShutDown(false, name)
-        // The input thread releases its own faults; its latch is reset only
-        // when none of them is held, so a held one still gets its release.
-        var inputFaults = ["PT ERR", "BT ERR", "AT ERR", "AV ERR"]
-        if (!rest.some(function (f) { return inputFaults.indexOf(f) >= 0 }))
-            handleThread.thClearShutdownRequestor()
-        if (rest.indexOf("PT ERR") < 0)
-            valveConnected = true
+        updateValveShutDown(true, "NT ERR")
+        updateFault("NT ERR", true)
+        openModalPopup(popupText, "Press red 'X' to reset")
+    }
+
+    // Closing a pop-up is how the operator clears the nozzle fault.
+    function clearNozzleFault() {
+        if (!faultHeld("NT ERR"))
+            return
+        updateValveShutDown(false, "NT ERR")
+        updateFault("NT ERR", false)
     }
 
     color: "#333300"
+    onEditingAllowedChanged: {
+        if (!editingAllowed)
+            scrollNumbersID.visible = false
+    }
 
     // ---- header ----
     Rectangle {
@@ -912,46 +880,15 @@ Rectangle {
         width: parent.width * 0.18
         height: parent.height * 0.86
 
-        TouchButton {
-            id: runButtonID
-
-            objectName: "runButtonID"
-            width: parent.width
-            height: parent.height * 0.3
-            enabled: homePageIndicator && runEnabled
-            pressedColor: "#555500"
-            radius: 3
-            onClicked: runPressed()
-
-            Image {
-                anchors.fill: parent
-                anchors.margins: 3
-                fillMode: Image.PreserveAspectFit
-                source: runningState ? "qrc:///images/StopIcon.png"
-                                     : repeatMode ? "qrc:///images/Repeat.png" : "qrc:///images/Run.png"
-            }
-        }
-
         Image {
             id: lineModeIndicatorID
 
             objectName: "lineModeIndicatorID"
             width: parent.width
             height: parent.height * 0.3
-            visible: false
+            visible: !dotMode
             fillMode: Image.PreserveAspectFit
             source: "qrc:///images/LineSelected.png"
-        }
-
-        Image {
-            objectName: "runDisabledID"
-            width: parent.width
-            height: parent.height * 0.3
-            visible: controllerFault
-            fillMode: Image.PreserveAspectFit
-            source: "qrc:///images/Run_Disabled.png"
-
-            MouseArea { anchors.fill: parent }
         }
 
         TouchButton {
@@ -995,18 +932,6 @@ Rectangle {
                 source: serviceModeState ? "qrc:///images/ValveOpen.png" : "qrc:///images/ValveClose.png"
             }
         }
-
-        TouchButton {
-            objectName: "eStopButtonID"
-            y: parent.height * 0.78
-            width: parent.width
-            height: parent.height * 0.22
-            pressedColor: "#555500"
-            radius: 3
-            onClicked: pressEStop()
-
-            Image { anchors.fill: parent; fillMode: Image.PreserveAspectFit; source: "qrc:///images/EStop.png" }
-        }
     }
 
     // ---- status bar ----
@@ -1027,7 +952,7 @@ Rectangle {
             x: parent.width * 0.01
             anchors.verticalCenter: parent.verticalCenter
             fillMode: Image.PreserveAspectFit
-            source: nozzleHeaterStatus ? "qrc:///images/Hot.png" : "qrc:///images/NoIcon.png"
+            source: nozzleHeaterStatus && !controllerFault ? "qrc:///images/Hot.png" : "qrc:///images/NoIcon.png"
         }
 
         Text {
@@ -1050,25 +975,32 @@ Rectangle {
             }
         }
 
+        // The oldest fault or stop held, and how many more.
         Rectangle {
             id: faultUpdateID
 
+            readonly property int held: handleThread.heldFaults.length
             property alias text: faultTextID.text
-            property bool errorFlag: false
 
             objectName: "faultUpdateID"
             x: parent.width * 0.25
             width: parent.width * 0.2
             height: parent.height * 0.8
             anchors.verticalCenter: parent.verticalCenter
-            visible: false
-            color: errorFlag ? "#ff3333" : "black"
+            visible: held > 0
+            color: "#ff3333"
             radius: 3
 
             Text {
                 id: faultTextID
 
                 anchors.centerIn: parent
+                width: parent.width * 0.95
+                horizontalAlignment: Text.AlignHCenter
+                fontSizeMode: Text.HorizontalFit
+                minimumPixelSize: 6
+                text: faultUpdateID.held === 0 ? "" : handleThread.heldFaults[0]
+                                                       + (faultUpdateID.held > 1 ? " +" + (faultUpdateID.held - 1) : "")
                 color: "white"
                 font.family: "Gotham"
                 font.bold: true
@@ -1120,7 +1052,8 @@ Rectangle {
         visible: false
         z: 50
         onSave: {
-            setNumber(id, n)
+            if (editingAllowed)
+                setNumber(id, n)
             visible = false
         }
         onCancelScrollPage: visible = false
@@ -1133,10 +1066,7 @@ Rectangle {
         anchors.fill: parent
         visible: false
         z: 100
-        onThumbsUpDone: {
-            visible = false
-            mainBoxID.enabled = true
-        }
+        onThumbsUpDone: visible = false
     }
 
     Timer {

@@ -203,7 +203,8 @@ Rectangle {
 
         objectName: "closeIconID"
         x: saveIconID.x
-        y: parent.height * 0.9 - height
+        // Above the window's emergency stop, which stays over the bottom corner.
+        y: parent.height * 0.45
         width: saveIconID.width
         height: saveIconID.height
         tooltip: "Close"

@@ -1,7 +1,7 @@
 import QtQuick 2.4
 
 // Pass/fail confirmation: the icon grows every half second until it nearly
-// fills the host; the window's content stays disabled until the host re-enables it.
+// fills the host, then reports done; the host hides it.
 Rectangle {
     id: thumbsUpRootID
 
@@ -19,7 +19,6 @@ Rectangle {
         thumbIconID.width = height * 0.3
         thumbIconID.height = height * 0.3
         centreIcon()
-        mainBoxID.enabled = false
         growTimerID.restart()
     }
 

@@ -23,8 +23,9 @@ ApplicationWindow {
     property bool runInProgressState: false
     property bool serviceModeState: false
     property string iotMessage: " "
-    property bool controllerFault: false
-    property string controllerFaultRequestor: "NONE"
+    // The back end holds every fault and stop; the screen shows its set.
+    property bool controllerFault: handleThread.heldFaults.length > 0
+    property string controllerFaultRequestor: controllerFault ? handleThread.heldFaults[0] : "NONE"
     property int epromFlags: 0
     property int epromTotalCycles: 0
     property int epromTotalCyclesCompareValue: 0
@@ -152,7 +153,6 @@ ApplicationWindow {
     }
 
     function triggerHourGlass(waitTime) {
-        mainBoxID.enabled = false
         waitTimer.interval = waitTime
         waitBannerID.visible = true
         waitTimer.restart()
@@ -161,7 +161,6 @@ ApplicationWindow {
     function cancelHourGlass() {
         waitTimer.stop()
         waitBannerID.visible = false
-        mainBoxID.enabled = true
     }
 
     function setResetBanner(st) {
@@ -204,7 +203,6 @@ ApplicationWindow {
     }
 
     function showPopUp(msg1, msg2) {
-        mainBoxID.enabled = false
         popUpID.setMessage(msg1, msg2)
         popUpID.visible = true
     }
@@ -225,9 +223,9 @@ ApplicationWindow {
         }
     }
 
-    // The DB9 input, reported on each change. It latches a stop unless the
-    // on-screen stop already holds one; while it stays asserted, releasing the
-    // on-screen stop hands the stop over to it instead of ending it.
+    // The DB9 input, reported every 100 ms; the back end holds its stop. The
+    // banner is the on-screen stop's while that one holds; releasing it while
+    // the input stays asserted hands the banner over to the input.
     function externalStop(sig) {
         db9StopAsserted = sig
         if (sig && estopActivator === " ") {
@@ -246,6 +244,7 @@ ApplicationWindow {
     function resetBannerPressed() {
         if (estopActivator !== "UI")
             return
+        eStopController(false, "ESTOP")
         if (db9StopAsserted) {
             estopActivator = "DB9"
             fileIo.exeSys("echo DB9 estopactivator issuer >/dev/kmsg")
@@ -358,10 +357,7 @@ ApplicationWindow {
 
         objectName: "waitTimer"
         interval: 200
-        onTriggered: {
-            waitBannerID.visible = false
-            mainBoxID.enabled = true
-        }
+        onTriggered: waitBannerID.visible = false
     }
 
     Timer {
@@ -377,6 +373,9 @@ ApplicationWindow {
 
         objectName: "mainBoxID"
         anchors.fill: parent
+        // Modal while anything covers it; the stop buttons sit outside.
+        enabled: !(popUpID.visible || waitBannerID.visible || jetValve.confirmationShown
+                   || numberPadToSetProfileID.visible || resetBannerID.visible)
 
         Column {
             id: navigationBarID
@@ -576,8 +575,7 @@ ApplicationWindow {
         onCloseButtonPressed: {
             popUpID.setMessage("", "")
             popUpID.visible = false
-            mainBoxID.enabled = true
-            jetValve.updateFault("NOZZLE_TEMP", false)
+            jetValve.clearNozzleFault()
         }
     }
 
@@ -600,6 +598,27 @@ ApplicationWindow {
             height: width
             source: "qrc:///images/WaitIcon.png"
         }
+    }
+
+    StopButtons {
+        objectName: "stopButtonsID"
+        x: jetValve.x + jetValve.width * 0.815
+        width: jetValve.width * 0.18
+        height: jetValve.height * 0.86
+        // Above the pop-up, the keypad and the wait banner; below the stop banner.
+        z: 8500
+        visible: jetValve.visible && !settingsPageID.visible && !loginPageID.visible && !iotPageID.visible
+                 && !calibarationID.visible
+        // The corner is the editor's and the keypad's while they are open, unless a run must be stopped.
+        runShown: jetValve.dotMode
+                  && (runInProgressState || !jetValve.editorOpen && !numberPadToSetProfileID.visible)
+        runEnabled: homePageIndicator && jetValve.runEnabled && (mainBoxID.enabled || runInProgressState)
+        running: jetValve.runningState
+        repeatMode: jetValve.repeatMode
+        held: controllerFault
+
+        onRunClicked: jetValve.runPressed()
+        onEStopClicked: jetValve.pressEStop()
     }
 
     Rectangle {
@@ -660,7 +679,8 @@ ApplicationWindow {
         NumericalKeypad {
             objectName: "profileKeypadID"
             y: parent.height * 0.2
-            width: parent.width
+            // Clear of the emergency stop in the bottom corner.
+            width: parent.width * 0.68
             height: parent.height * 0.8
 
             onKeyPressed: profileKeyPressed(currentNum)

@@ -34,8 +34,10 @@ public:
     bool click(const char *objectName);
     QVariant property(const char *objectName, const char *name) const;
     void setProperty(const char *objectName, const char *name, const QVariant &value) const;
-    // Calls a QML function of the named item (up to four arguments).
-    QVariant call(const char *objectName, const char *function, const QVariantList &args = {}) const;
+    // Runs a piece of script in the main window's scope, where its ids and functions are known.
+    QVariant run(const QString &script) const;
+    // Calls a function of the item with that id, without arguments.
+    QVariant call(const char *id, const char *function) const { return run(QString("%1.%2()").arg(id, function)); }
     // Serial bytes the console sent to the board since the last clear.
     QByteArray wire() const { return board->receivedBytes(); }
     void writeSettings() const;

@@ -9,12 +9,11 @@ class TestConsole : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void startupSendsProfileOne();
-    void editedDwellSurvivesRestart();
     void dotRunMovesTheValveCount();
     void piezoOverTemperatureHoldsTheValve();
-    void stopSourcesDoNotReleaseEachOther();
-    void progressReportsDriveTheRunIndicator();
+    void overlaysHoldTheWindowButNotTheStop_data();
+    void overlaysHoldTheWindowButNotTheStop();
+    void runStopsUnderAPopUp();
 
 private:
     bool runIndicatorShown() const
@@ -38,31 +37,6 @@ void TestConsole::initTestCase()
 void TestConsole::cleanupTestCase()
 {
     fx.stopConsole();
-}
-
-void TestConsole::startupSendsProfileOne()
-{
-    QCOMPARE(fx.property("programSelect", "text").toString(), QString("1"));
-    QTRY_COMPARE_WITH_TIMEOUT(fx.board->parameter(1), qint64(250), 5000); // dwell
-    QCOMPARE(fx.board->parameter(5), qint64(3));                        // pulses
-    // The settings page read the fitted valve's count at start-up.
-    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), 12345, 5000);
-}
-
-void TestConsole::editedDwellSurvivesRestart()
-{
-    fx.setProperty("mainWindow", "adminControl", true);
-    QVERIFY(fx.click("dwellTileID"));
-    QTRY_VERIFY(fx.item("scrollNumbersID")->isVisible());
-    QMetaObject::invokeMethod(fx.item("scrollNumbersID"), "save", Q_ARG(double, 420), Q_ARG(int, 2));
-    QTRY_COMPARE_WITH_TIMEOUT(fx.board->parameter(1), qint64(420), 5000);
-    QTRY_VERIFY(fx.click("saveButtonID"));
-    QTRY_VERIFY_WITH_TIMEOUT(fx.root.readFile("/media/data/1JV.profile").contains("\"dwell\":\"420\""), 5000);
-
-    fx.stopConsole();
-    QVERIFY(fx.startConsole());
-    QTRY_COMPARE_WITH_TIMEOUT(fx.board->parameter(1), qint64(420), 5000);
-    QCOMPARE(fx.property("dwellValueID", "text").toString(), QString("420"));
 }
 
 void TestConsole::dotRunMovesTheValveCount()
@@ -90,51 +64,60 @@ void TestConsole::piezoOverTemperatureHoldsTheValve()
     QTRY_VERIFY_WITH_TIMEOUT(fx.item("faultUpdateID")->isVisible(), 5000);
     QCOMPARE(fx.property("faultUpdateID", "text").toString(), QString("PT ERR"));
     QTRY_VERIFY_WITH_TIMEOUT(fx.wire().contains("x"), 3000);
-    QCOMPARE(fx.gpio(Control::Pin497Gpio), 1); // DB15 any error
-    QCOMPARE(fx.gpio(Control::Pin508Gpio), 1); // services off
+    // DB15 any error and piezo exceeded, services off, cooling air.
+    for (int line : {Control::Pin497Gpio, Control::Pin498Gpio, Control::Pin508Gpio, Control::Pin506Gpio})
+        QCOMPARE(fx.gpio(line), 1);
     QVERIFY(!fx.item("purgeButtonID")->isEnabled());
 
     fx.sysfs.setPiezoTemp(25);
     QTRY_VERIFY_WITH_TIMEOUT(!fx.item("faultUpdateID")->isVisible(), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(fx.gpio(Control::Pin497Gpio), 0, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.gpio(Control::Pin497Gpio) + fx.gpio(Control::Pin506Gpio), 0, 2000);
     QCOMPARE(fx.gpio(Control::Pin508Gpio), 0);
 }
 
-void TestConsole::stopSourcesDoNotReleaseEachOther()
+void TestConsole::overlaysHoldTheWindowButNotTheStop_data()
 {
-    const auto activator = [this] { return fx.property("mainWindow", "estopActivator").toString(); };
+    QTest::addColumn<QString>("open");  // scripts in the window's scope
+    QTest::addColumn<QString>("close");
+    const QString popUp = "showPopUp('COMMS ERR', 'Press red X to reset')", closePopUp = "popUpID.closeButtonPressed()";
+    QTest::newRow("pop-up outlives the wait banner") << "triggerHourGlass(50); " + popUp << closePopUp;
+    QTest::newRow("pop-up outlives the thumbs-up") << "jetValve.giveThumbsUp(true); " + popUp << closePopUp;
+    QTest::newRow("wait banner") << "triggerHourGlass(5000)" << "cancelHourGlass()";
+    QTest::newRow("profile keypad") << "invokeProfileKeyPad()" << "numberPadToSetProfileID.visible = false";
+}
+
+// Whatever is up, the window stays modal until the last overlay goes, and
+// the emergency stop still acts, its banner over everything.
+void TestConsole::overlaysHoldTheWindowButNotTheStop()
+{
+    QFETCH(QString, open);
+    QFETCH(QString, close);
+    const auto modal = [this] { return !fx.item("mainBoxID")->isEnabled(); };
+    fx.run(open);
+    QTRY_VERIFY_WITH_TIMEOUT(!fx.property("jetValve", "confirmationShown").toBool(), 3000);
+    QTest::qWait(100); // past the short wait banner
+    QVERIFY(modal());
     QVERIFY(fx.click("eStopButtonID"));
-    QCOMPARE(activator(), QString("UI"));
-    QVERIFY(fx.item("resetBannerID")->isVisible());
-
-    // The DB9 input neither takes over nor releases the on-screen stop...
-    fx.sysfs.setDispenseControl(0);
-    QTest::qWait(300);
-    QCOMPARE(activator(), QString("UI"));
-    // ...but while it is still asserted, releasing the on-screen stop hands over to it.
-    QVERIFY(fx.click("resetBannerButtonID"));
-    QCOMPARE(activator(), QString("DB9"));
-    QVERIFY(fx.item("resetBannerID")->isVisible());
-    QVERIFY(fx.click("resetBannerButtonID")); // the banner cannot release a DB9 stop
-    QCOMPARE(activator(), QString("DB9"));
     QCOMPARE(fx.gpio(Control::Pin508Gpio), 1);
-
-    fx.sysfs.setDispenseControl(1);
-    QTRY_COMPARE_WITH_TIMEOUT(activator(), QString(" "), 3000);
-    QVERIFY(!fx.item("resetBannerID")->isVisible());
+    QVERIFY(fx.item("resetBannerID")->isVisible());
+    QVERIFY(fx.click("resetBannerButtonID"));
     QCOMPARE(fx.gpio(Control::Pin508Gpio), 0);
+    QVERIFY(modal());
+    fx.run(close);
+    QVERIFY(!modal());
 }
 
-void TestConsole::progressReportsDriveTheRunIndicator()
+// A run in progress stops from its button even under a pop-up.
+void TestConsole::runStopsUnderAPopUp()
 {
-    QObject *handler = fx.window()->findChild<QObject *>("handleThread");
-    QVERIFY(handler);
-    QMetaObject::invokeMethod(handler, "monitorGui", Q_ARG(float, 1.0f));
-    QVERIFY(runIndicatorShown());
-    QCOMPARE(fx.property("mainWindow", "progressPercent").toInt(), 1);
-    QMetaObject::invokeMethod(handler, "monitorGui", Q_ARG(float, 0.5f));
-    QVERIFY(!runIndicatorShown());
-    QCOMPARE(fx.property("mainWindow", "progressPercent").toInt(), 0);
+    fx.run("handleThread.setProfileParam(1, 5000, 1000, 50, 80, 80, 1000, 0, 0, 0)"); // six seconds
+    QVERIFY(fx.click("runButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.board->isDispensing() && runIndicatorShown(), 3000);
+    fx.run("showPopUp('COMMS ERR', '')");
+    QVERIFY(fx.click("runButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(!fx.board->isDispensing() && !runIndicatorShown(), 3000);
+    QVERIFY(!fx.property("mainWindow", "runInProgressState").toBool());
+    fx.run("popUpID.closeButtonPressed()");
 }
 
 ZUM_TEST_GUI_MAIN(TestConsole)

@@ -8,8 +8,6 @@ Item {
     width: 480
     height: 480
 
-    Item { id: mainBoxID }
-
     NumericalKeypad { id: keypad; width: 240; height: 272 }
     ScrollNumbers { id: editor; y: 280; width: 400; height: 150 }
 

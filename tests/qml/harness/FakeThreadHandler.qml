@@ -1,7 +1,8 @@
 import QtQuick 2.4
 
 // Stands in for the back-end facade in page tests: records every call by
-// name with its arguments, the valve count's too.
+// name with its arguments, the valve count's too; the held faults are set by
+// the test, and the screen's own requests add to and take from them.
 QtObject {
     id: fake
 
@@ -16,6 +17,7 @@ QtObject {
         function readValve() { fake.record("readValve", arguments); return true }
         function writePending() { fake.record("writePending", arguments); return true }
     }
+    property var heldFaults: []
 
     function record(name, args) {
         calls.push({ name: name, args: Array.prototype.slice.call(args) })
@@ -26,26 +28,16 @@ QtObject {
     function last(name) { var n = named(name); return n.length ? n[n.length - 1].args : undefined }
 
     function exeSys(comm) { record("exeSys", arguments); return exeSysResult }
-    function thSetAnyErrorOnDB15(state) { record("thSetAnyErrorOnDB15", arguments) }
     function thLogOTError(errorType, heatingOn, heatingActive, setpoint, temperature) { record("thLogOTError", arguments) }
-    function setSystemType(sys) { record("setSystemType", arguments) }
-    function setPurge(state) { record("setPurge", arguments) }
-    function setServiceMode(state) { record("setServiceMode", arguments) }
-    function startGUIThread(machine) { record("startGUIThread", arguments) }
-    function runPressedReq(state) { record("runPressedReq", arguments) }
     function setRunConfig(cycMode, cycDelay, seqMode, seqStart, seqEnd) { record("setRunConfig", arguments) }
-    function setProfileParam(programValue, dispenseCycles, dwell, dutyCycle, riseTime, fallTime, delay, cycleCount, runMode, tuning) { record("setProfileParam", arguments) }
-    function gotProfileLoadRequest(pro) { record("gotProfileLoadRequest", arguments) }
-    function updateCounterFromGUI(newCount) { record("updateCounterFromGUI", arguments) }
     function sendTriggerModeFromGUI(triggerModeCamera) { record("sendTriggerModeFromGUI", arguments) }
-    function sendP26() { record("sendP26", arguments) }
     function setNozzleHeater(state) { record("setNozzleHeater", arguments) }
-    function thClearShutdownRequestor() { record("thClearShutdownRequestor", arguments) }
-    function gotCallForShutDown(inp, state) { record("gotCallForShutDown", arguments) }
+    function gotCallForShutDown(inp, state) {
+        record("gotCallForShutDown", arguments)
+        var rest = heldFaults.filter(function (f) { return f !== inp })
+        heldFaults = state ? rest.concat([inp]) : rest
+    }
     function iotStart(mc, hostName, port) { record("iotStart", arguments) }
     function sendStartCalibrationSignal() { record("sendStartCalibrationSignal", arguments) }
     function stopCalibration() { record("stopCalibration", arguments) }
-    function changeInputThreadState(st) { record("changeInputThreadState", arguments) }
-    function requestCycleCount() { record("requestCycleCount", arguments) }
-    function setHeaterLED(state) { record("setHeaterLED", arguments) }
 }

@@ -1,8 +1,8 @@
 #include "BackendFixture.h"
 
-// The back end end to end through the facade, on the simulators: fault
-// outputs, a profile reaching board and remote queue, the facade's shutdown
-// bookkeeping, system type and the texts it hands to the remote link.
+// The back end end to end through the facade, on the simulators: a profile
+// reaching board and remote queue, the held faults and stops with the lines
+// and permissions they drive, system type and the texts for the remote link.
 class TestBackend : public QObject
 {
     Q_OBJECT
@@ -10,18 +10,6 @@ class TestBackend : public QObject
 private slots:
     void initTestCase() { QVERIFY(fx->up()); }
     void cleanupTestCase() { fx.reset(); }
-    void piezoOverTemperatureDrivesTheFaultOutputs()
-    {
-        QSignalSpy faults(fx->handler.get(), &ThreadHandler::faultUpdate);
-        fx->sysfs.setPiezoTemp(90);
-        QTRY_VERIFY_WITH_TIMEOUT(faults.contains({QString("PIEZO_TEMP"), true}), 3000);
-        QTRY_COMPARE_WITH_TIMEOUT(fx->gpio(Control::Pin497Gpio), 1, 2000); // DB15 any error
-        QTRY_COMPARE_WITH_TIMEOUT(fx->gpio(Control::Pin498Gpio), 1, 2000); // DB15 piezo exceeded
-        QTRY_COMPARE_WITH_TIMEOUT(fx->gpio(Control::Pin506Gpio), 1, 2000); // cooling air
-        fx->sysfs.setPiezoTemp(25);
-        QTRY_COMPARE_WITH_TIMEOUT(fx->gpio(Control::Pin497Gpio) + fx->gpio(Control::Pin506Gpio), 0, 3000);
-    }
-
     void profileGoesToBoardAndRemoteQueue()
     {
         fx->board->clearLog();
@@ -32,27 +20,64 @@ private slots:
                  qPrintable(package));
     }
 
-    void shutdownIsHeldByOneRequestor()
+    // Events from the input thread ("i"), the screen ("p") and the DB9 input
+    // ("d"), and the faults held after each. After every event the services
+    // and DB15 error lines say whether anything is held, nothing dispenses,
+    // and the heater asked for under the first hold runs only once nothing
+    // is held; the lines switch once each way per row.
+    void heldSetDrivesTheLines_data()
     {
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QList<QStringList>>("held");
+        QTest::newRow("piezo, amp, piezo recovers")
+            << QStringList{"i+PIEZO_TEMP", "i+AMP_TEMP", "p-PT ERR", "i-PIEZO_TEMP", "i-AMP_TEMP"}
+            << QList<QStringList>{{"PT ERR"}, {"PT ERR", "AT ERR"}, {"PT ERR", "AT ERR"}, {"AT ERR"}, {}};
+        QTest::newRow("stop over a fault") << QStringList{"i+AMP_TEMP", "p+ESTOP", "i-AMP_TEMP", "p-ESTOP"}
+                                           << QList<QStringList>{{"AT ERR"}, {"AT ERR", "ESTOP"}, {"ESTOP"}, {}};
+        QTest::newRow("both stops") << QStringList{"d+", "p+ESTOP", "d-", "d+", "p-ESTOP", "d-"}
+                                    << QList<QStringList>{{"ESTOP"}, {"ESTOP"}, {"ESTOP"}, {"ESTOP"}, {"ESTOP"}, {}};
+        QTest::newRow("unplugged valve") << QStringList{"i+PIEZO_TEMP", "i+NOZZLE_TEMP", "i-PIEZO_TEMP"}
+                                         << QList<QStringList>{{"PT ERR"}, {"PT ERR"}, {}};
+        QTest::newRow("nozzle, released by the operator") << QStringList{"p+NT ERR", "i+NOZZLE_TEMP", "p-NT ERR"}
+                                                          << QList<QStringList>{{"NT ERR"}, {"NT ERR"}, {}};
+    }
+
+    void heldSetDrivesTheLines()
+    {
+        QFETCH(QStringList, events);
+        QFETCH(QList<QStringList>, held);
         ThreadHandler &th = *fx->handler;
-        const auto count = [this](const QString &text) { return fx->serialLog().filter(text).size(); };
-        th.gotCallForShutDown("NT ERR", true);
-        th.gotCallForShutDown("NT ERR", true);
-        QCOMPARE(count("NT ERR --- ShutDownContoller : TURNING OFF"), 1);
-        QCOMPARE(fx->gpio(Control::Pin508Gpio), 1);
-        // Another requestor can neither take over nor release the latch.
-        th.gotCallForShutDown("ESTOP", true);
-        th.gotCallForShutDown("ESTOP", false);
-        QCOMPARE(th.currentShutdownRequestor(), QString("NT ERR"));
-        QCOMPARE(count("ShutDownContoller"), 1);
-        th.gotCallForShutDown("NT ERR", false);
-        QVERIFY(!th.shutdownIsLatched());
-        QCOMPARE(count("NT ERR --- ShutDownContoller : TURNING ON"), 1);
-        QCOMPARE(fx->gpio(Control::Pin508Gpio), 0);
-        // Released: the next requestor may latch again.
-        th.gotCallForShutDown("ESTOP", true);
-        QCOMPARE(th.currentShutdownRequestor(), QString("ESTOP"));
-        th.gotCallForShutDown("ESTOP", false);
+        th.setProfileParam(1, 5, 300, 50, 100, 100, 1000, 0, 0, 0);
+        const int switches = fx->serialLog().filter("ShutDownContoller").size();
+        for (int i = 0; i < events.size(); ++i) {
+            const bool state = events[i][1] == '+';
+            const QString name = events[i].mid(2);
+            if (events[i][0] == 'i') {
+                th.informFaultToGUI(name, state);
+            } else if (events[i][0] == 'p') {
+                th.gotCallForShutDown(name, state);
+            } else {
+                fx->sysfs.setDispenseControl(state ? 0 : 1); // as the 100 ms poll reports it
+                th.GotStopDispenseActivated(state);
+            }
+            if (i == 0) {
+                QTRY_VERIFY(fx->board->receivedBytes().endsWith("x")); // the hold stops the valve
+                fx->board->clearLog();
+                th.setNozzleHeater(true);
+                th.runPressedReq(true);
+                th.setPurge(true);
+                th.setServiceMode(true);
+            }
+            const bool any = !held[i].isEmpty();
+            QCOMPARE(th.heldFaults(), held[i]);
+            QCOMPARE(fx->gpio(Control::Pin508Gpio), int(any)); // services off
+            QCOMPARE(fx->gpio(Control::Pin497Gpio), int(any)); // DB15 any error
+            QCOMPARE(th.control().heaterToggleActive() && inputMonitor.nozzleControl(), !any);
+        }
+        QCOMPARE(fx->serialLog().filter("ShutDownContoller").size(), switches + 2);
+        th.setNozzleHeater(false);
+        QTest::qWait(300); // the paced service command would be out by now
+        QCOMPARE(fx->board->receivedBytes(), QByteArray());
     }
 
     void systemTypeAndRemoteTexts()

@@ -47,6 +47,38 @@ private slots:
         QVERIFY(in.size() >= 2 && in[0].bytes == "P06:" && in[1].bytes == "\r");
     }
 
+    // The board kept its previous values after a write that failed: a run
+    // or purge first writes the shown profile in full and starts only once
+    // the board took it.
+    void dispensingAfterAFailedWriteSendsTheProfileFirst_data()
+    {
+        QTest::addColumn<bool>("purge");
+        QTest::addColumn<bool>("boardBack");
+        QTest::newRow("purge") << true << true;
+        QTest::newRow("run, board still silent") << false << false;
+    }
+
+    void dispensingAfterAFailedWriteSendsTheProfileFirst()
+    {
+        QFETCH(bool, purge);
+        QFETCH(bool, boardBack);
+        Bench bench;
+        QVERIFY(bench.up());
+        bench.board->setFaultMode(sim::BoardFault::Silent);
+        load(bench, 1000, 5);
+        if (boardBack)
+            bench.board->setFaultMode(sim::BoardFault::None);
+        if (purge)
+            bench.gui->setPurgeInThread(true);
+        else
+            bench.gui->setRunButtonStatus(true);
+        const QList<QByteArray> write = corefixture::fullWrite(50, 0, 1000, 0, 0, 5, 0);
+        if (boardBack)
+            QTRY_COMPARE(bench.lines(), write + QList<QByteArray>{"P06:\r"});
+        QTest::qWait(200);
+        QCOMPARE(bench.lines().contains("P06:\r"), boardBack);
+    }
+
     void cyclicModeRepeatsUntilPressedAgain()
     {
         Bench bench;
