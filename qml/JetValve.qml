@@ -200,7 +200,7 @@ Rectangle {
     }
 
     function refreshAddress() {
-        ip = getIPAddress()
+        refreshIPAddress()
         mac = getMacAddress()
     }
 

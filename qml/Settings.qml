@@ -232,7 +232,7 @@ Rectangle {
     }
 
     function refreshAddresses() {
-        ip = getIPAddress()
+        refreshIPAddress()
         mac = getMacAddress()
     }
 

@@ -45,6 +45,10 @@ ApplicationWindow {
     property int profileKeypadNumber: 0
     // The red dot on the remote button: a profile was updated remotely.
     property bool iotNotificationShown: false
+    // Address lookups asked for and not answered yet, and how many of those
+    // were asked before the link went down (their answers are dropped).
+    property int pendingAddressAnswers: 0
+    property int staleAddressAnswers: 0
 
     function qSlice(txt, start, end) {
         var out = ""
@@ -60,7 +64,7 @@ ApplicationWindow {
     function initializeController() {
         var machine = fileIo.cpuArch()
         handleThread.startGUIThread(machine)
-        ip = getIPAddress()
+        refreshIPAddress()
         mac = getMacAddress()
         vandrelSystemType = "JET_VALVE"
         handleThread.setSystemType("JET_VALVE")
@@ -123,8 +127,23 @@ ApplicationWindow {
         return text.length > 0 && text[text.length - 1] === "\n" ? text.slice(0, -1) : text
     }
 
-    function getIPAddress() {
-        return stripLineFeed(networkObj.getIpFromIfConfig())
+    // The address pipeline runs a tool: `ip` follows when it has answered.
+    function refreshIPAddress() {
+        if (networkObj.getIpFromIfConfigAsync())
+            pendingAddressAnswers++
+    }
+
+    function addressesAnswered(addresses) {
+        pendingAddressAnswers--
+        if (staleAddressAnswers > 0)
+            staleAddressAnswers--
+        else
+            ip = stripLineFeed(addresses)
+    }
+
+    function linkDown() {
+        staleAddressAnswers = pendingAddressAnswers
+        ip = ""
     }
 
     function getMacAddress() {
@@ -304,6 +323,8 @@ ApplicationWindow {
         id: networkObj
 
         objectName: "networkObj"
+
+        onIpFromIfConfig: addressesAnswered(addresses)
     }
 
     WifiClass {
@@ -350,7 +371,7 @@ ApplicationWindow {
                 calibarationID.calibrationProgress()
         }
         onStopDispenseActivated: externalStop(sig)
-        onNetworkAvailable: ip = st ? getIPAddress() : ""
+        onNetworkAvailable: st ? refreshIPAddress() : linkDown()
     }
 
     Timer {

@@ -17,7 +17,7 @@ Item {
     property bool runInProgressState: false
 
     function qSlice(txt, start, end) { return txt.slice(start, end) }
-    function getIPAddress() { return "127.0.0.1" }
+    function refreshIPAddress() { ip = "127.0.0.1" }
     function getMacAddress() { return "02:00:00:00:00:01" }
     function triggerHourGlass(waitTime) {}
     function turnWifiOnOff(state) {}

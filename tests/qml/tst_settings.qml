@@ -19,7 +19,7 @@ Item {
     property var page: null
 
     function getMacAddress() { return "02:00:00:00:00:01" }
-    function getIPAddress() { return "127.0.0.1" }
+    function refreshIPAddress() { ip = "127.0.0.1" }
     function triggerHourGlass(waitTime) { hourGlasses++ }
 
     width: 408
