@@ -69,15 +69,17 @@ ApplicationWindow {
         vandrelSystemType = "JET_VALVE"
         handleThread.setSystemType("JET_VALVE")
         handleThread.gotProfileLoadRequest(1)
-        fileIo.exeSys("dmesg | grep zuvc_init > /media/data/drv_ver.txt")
-        fileIo.exeSys("chmod 777 /media/data/drv_ver.txt")
-        var line = fileIo.read("/media/data/drv_ver.txt")
-        if (line !== "") {
-            var found = Replies.driverVersionOf(line)
-            if (found !== "")
-                driverVersion = found
-        }
+        // The version is read once the tools have run; the screen does not wait for it.
+        fileIo.exeSysAsync("dmesg | grep zuvc_init > /media/data/drv_ver.txt")
+        fileIo.exeSysAsync("chmod 777 /media/data/drv_ver.txt")
+        fileIo.readAsync("/media/data/drv_ver.txt")
         jetValve.visible = true
+    }
+
+    function driverVersionRead(line) {
+        var found = line !== "" ? Replies.driverVersionOf(line) : ""
+        if (found !== "")
+            driverVersion = found
     }
 
     function iotStartCommand(mc, ipAdd, pt) {
@@ -253,12 +255,12 @@ ApplicationWindow {
             estopActivator = "DB9"
             jetValve.updateFault("ESTOP", true)
             setResetBanner(true)
-            fileIo.exeSys("echo DB9 estopactivator issuer >/dev/kmsg")
+            fileIo.exeSysAsync("echo DB9 estopactivator issuer >/dev/kmsg")
         } else if (!sig && estopActivator === "DB9") {
             estopActivator = " "
             jetValve.updateFault("ESTOP", false)
             setResetBanner(false)
-            fileIo.exeSys("echo DB9 estop dasserted >/dev/kmsg")
+            fileIo.exeSysAsync("echo DB9 estop dasserted >/dev/kmsg")
         }
     }
 
@@ -267,7 +269,7 @@ ApplicationWindow {
             return
         if (db9StopAsserted) {
             estopActivator = "DB9"
-            fileIo.exeSys("echo DB9 estopactivator issuer >/dev/kmsg")
+            fileIo.exeSysAsync("echo DB9 estopactivator issuer >/dev/kmsg")
             return
         }
         estopActivator = " "
@@ -317,6 +319,11 @@ ApplicationWindow {
         id: fileIo
 
         objectName: "fileIo"
+
+        onReadDone: {
+            if (name === "/media/data/drv_ver.txt")
+                driverVersionRead(contents)
+        }
     }
 
     NetworkSetup {

@@ -157,7 +157,7 @@ Item {
             fileIo.write("/usr/bin/zumvalvecontroller", "old program") && fileIo.write(page.driverFilePath, "old driver")
             fileIo.exeSys("printf '' > /media/usb/JET_VALVE/zumvalvecontroller")
             page.runSoftwareUpdate()
-            compare(page.messageText, "Application Software Update Failed !")
+            tryCompare(page, "messageText", "Application Software Update Failed !")
             compare([fileIo.read("/usr/bin/zumvalvecontroller"), fileIo.read(page.driverFilePath)], ["old program", "old driver"])
             verify(!findChild(page, "rebootTimerID").running)
         }
@@ -190,6 +190,7 @@ Item {
                 fileIo.exeSys("mkdir -p /media/usb/ot.log")
             mouseClick(findChild(page, "cycleIconID"))
             mouseClick(findChild(page, "cycleExportButtonID"))
+            tryCompare(page, "usbBusy", false)
             compare(page.messageText, data.message)
         }
     }
