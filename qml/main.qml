@@ -204,24 +204,13 @@ ApplicationWindow {
         jetValve.updateCurrentProfile(number)
     }
 
+    // Queued behind any Wi-Fi work still running, in the order asked.
     function turnWifiOnOff(state) {
-        wifiClass.setWifiState(state)
-    }
-
-    function getSsidList() {
-        return wifiClass.getWifiSSIDs()
-    }
-
-    function getSecureList(ssid) {
-        return wifiClass.getSecuredList()
-    }
-
-    function getUnSecureList(ssid) {
-        return wifiClass.getUnSecuredList()
+        wifiClass.setWifiStateAsync(state)
     }
 
     function disconnectFromSSID(ssid) {
-        return wifiClass.disconnectFromSSID(ssid)
+        return wifiClass.disconnectFromSSIDAsync(ssid)
     }
 
     function showPopUp(msg1, msg2) {

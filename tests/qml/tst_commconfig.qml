@@ -21,9 +21,6 @@ Item {
     function getMacAddress() { return "02:00:00:00:00:01" }
     function triggerHourGlass(waitTime) {}
     function turnWifiOnOff(state) {}
-    function getSsidList() { return [] }
-    function getSecureList(ssid) { return [] }
-    function getUnSecureList(ssid) { return [] }
     function disconnectFromSSID(ssid) { return true }
 
     width: 408
