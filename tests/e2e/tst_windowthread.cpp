@@ -34,7 +34,7 @@ private:
 
 void TestWindowThread::initTestCase()
 {
-    pageactions::setToolDelays({{"DMESG", "2"}, {"IFCONFIG", "0.3"}, {"IW", "0.4"}, {"MOUNT", "0.5"},
+    pageactions::setToolDelays({{"DMESG", "2"}, {"IFCONFIG", "0.5"}, {"IW", "0.4"}, {"MOUNT", "0.5"},
                                 {"UDHCPC", "0.8"}});
     pageactions::layOutRoot();
     QVERIFY(fx.startSimulators());
