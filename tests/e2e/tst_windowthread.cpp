@@ -23,6 +23,7 @@ private slots:
     void cleanupTestCase() { fx.stopConsole(); }
     void pageActionLeavesTheWindowFree_data();
     void pageActionLeavesTheWindowFree();
+    void addressAnsweredAfterTheLinkWentDownIsDropped();
     void startUpDidNotWaitForTheDriverVersion();
 
 private:
@@ -78,6 +79,21 @@ void TestWindowThread::pageActionLeavesTheWindowFree()
     QVERIFY(ended);
     QVERIFY2(monitor.longestGapMs() < 300 && longestPhase < 300,
              qPrintable(QStringLiteral("window held %1 ms, heater phase %2 ms").arg(monitor.longestGapMs()).arg(longestPhase)));
+}
+
+void TestWindowThread::addressAnsweredAfterTheLinkWentDownIsDropped()
+{
+    testroot::writeFile("/sim/ifconfig.out", "eth1      Link encap:Ethernet\n          inet addr:127.0.0.2  Mask:255.0.0.0\n");
+    QObject *handler = fx.window()->findChild<QObject *>("handleThread");
+    const auto ip = [this] { return fx.property("mainWindow", "ip").toString(); };
+    QMetaObject::invokeMethod(handler, "networkAvailable", Q_ARG(bool, true));
+    QTRY_COMPARE(ip(), QString("127.0.0.2"));
+    fx.setProperty("mainWindow", "ip", QString("0.0.0.0"));
+    QMetaObject::invokeMethod(handler, "networkAvailable", Q_ARG(bool, true));
+    QMetaObject::invokeMethod(handler, "networkAvailable", Q_ARG(bool, false));
+    QTRY_COMPARE(fx.property("mainWindow", "pendingAddressAnswers").toInt(), 0);
+    QCOMPARE(ip(), QString());
+    QFile::remove(testroot::path("/sim/ifconfig.out"));
 }
 
 // dmesg takes 2 s: the operating screen was up before it answered.
