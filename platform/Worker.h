@@ -2,10 +2,13 @@
 
 #include <QObject>
 #include <QString>
-#include <QThread>
 #include <QVariant>
 
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 namespace platform {
 
@@ -17,11 +20,13 @@ namespace platform {
 // cannot pile up requests. The thread starts with the first job.
 class Worker : public QObject
 {
+    Q_OBJECT
+
 public:
     using Job = std::function<QVariant()>;
     using Done = std::function<void(const QVariant &)>;
 
-    explicit Worker(const QString &name, int capacity, QObject *parent = nullptr);
+    Worker(const QString &name, int capacity, QObject *parent = nullptr);
     // Waits for the running job; jobs still queued are dropped unanswered.
     ~Worker() override;
 
@@ -30,13 +35,24 @@ public:
     bool post(Job job, Done done = Done());
 
     // Jobs posted and not yet answered; owner's thread only.
-    int pending() const { return unanswered; }
+    int pending() const { return int(waiting.size()); }
 
 private:
-    QThread thread;
-    QObject runner; // lives on `thread`: the queued jobs are its events
+    Q_INVOKABLE void deliver();
+    void run();
+
+    const QString name;
     const int capacity;
-    int unanswered = 0;
+    std::deque<Done> waiting; // owner's thread only: one per job not yet answered, in order
+
+    // Jobs go to the thread and results come back under this lock; the owner
+    // is woken for the results by a queued call of deliver().
+    std::mutex lock;
+    std::condition_variable wake;
+    std::deque<Job> jobs;
+    std::deque<QVariant> results;
+    bool stopping = false;
+    std::thread thread;
 };
 
 } // namespace platform
