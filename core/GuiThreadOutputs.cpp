@@ -126,6 +126,8 @@ void GuiThread::readethStatus(int dat)
     lastLinkState = up;
     lastAddresses.clear();
     emit networkAvailable(false);
-    endHeaterPhase(); // the shell holds this thread
-    platform::runShell("echo > /media/data/ipaddress");
+    // Emptied as "echo >" would, without starting a shell on this thread.
+    QFile addresses(platform::sysPath(QStringLiteral("/media/data/ipaddress")));
+    if (addresses.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        addresses.write("\n");
 }

@@ -37,3 +37,9 @@ QString NetworkSetup::getIpFromIfConfig()
                   + QByteArrayLiteral(" > /media/data/ipaddress"));
     return QString::fromLatin1(netshell::readBoardFile(addressFile));
 }
+
+bool NetworkSetup::getIpFromIfConfigAsync()
+{
+    return worker.post([this] { return QVariant(getIpFromIfConfig()); },
+                       [this](const QVariant &addresses) { emit ipFromIfConfig(addresses.toString()); });
+}

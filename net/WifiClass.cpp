@@ -69,3 +69,40 @@ QStringList WifiClass::classifiedScan(bool secured)
     }
     return result;
 }
+
+bool WifiClass::setWifiStateAsync(bool state)
+{
+    return worker.post([this, state] {
+        setWifiState(state);
+        return QVariant();
+    });
+}
+
+bool WifiClass::scanAsync()
+{
+    return worker.post(
+        [this] { return QVariantList{getWifiSSIDs(), getSecuredList(), getUnSecuredList()}; },
+        [this](const QVariant &answer) {
+            const QVariantList lists = answer.toList();
+            emit scanDone(lists.value(0).toStringList(), lists.value(1).toStringList(), lists.value(2).toStringList());
+        });
+}
+
+// The name is judged here, so that the refusal reaches the page before the
+// answer; the answer still goes through the queue to keep the order.
+bool WifiClass::connectToSSIDAsync(const QString &ssid, const QString &passcode)
+{
+    const bool usable = !refused(ssid);
+    return worker.post(
+        [this, usable, ssid, passcode] {
+            if (!usable)
+                return false;
+            return passcode.isEmpty() ? joinOpen(ssid) : joinSecured(ssid, passcode);
+        },
+        [this, ssid](const QVariant &joined) { emit connectDone(ssid, joined.toBool()); });
+}
+
+bool WifiClass::disconnectFromSSIDAsync(const QString &ssid)
+{
+    return worker.post([this, ssid] { return QVariant(disconnectFromSSID(ssid)); });
+}

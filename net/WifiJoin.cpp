@@ -113,18 +113,24 @@ bool WifiClass::refused(const QString &ssid)
 
 bool WifiClass::connectToSSID(const QString &ssid)
 {
-    if (refused(ssid))
-        return false;
+    return !refused(ssid) && joinOpen(ssid);
+}
+
+bool WifiClass::connectToSSID(const QString &ssid, const QString &passcode)
+{
+    return !refused(ssid) && joinSecured(ssid, passcode);
+}
+
+bool WifiClass::joinOpen(const QString &ssid)
+{
     netshell::run(QByteArrayLiteral("ifconfig wlan0 up"));
     netshell::run("iw dev wlan0 connect " + netshell::quoted(ssid));
     netshell::run(QByteArrayLiteral("udhcpc -i wlan0 -q -n > /media/data/wifiStatus.log"));
     return leaseObtained();
 }
 
-bool WifiClass::connectToSSID(const QString &ssid, const QString &passcode)
+bool WifiClass::joinSecured(const QString &ssid, const QString &passcode)
 {
-    if (refused(ssid))
-        return false;
     netshell::run(QByteArrayLiteral("killall wpa_supplicant"));
     const BlockWrite written = writeNetworkBlock(ssid, passcode);
     if (written == BlockWrite::Rejected)

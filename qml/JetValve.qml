@@ -199,7 +199,7 @@ Rectangle {
     }
 
     function refreshAddress() {
-        ip = getIPAddress()
+        refreshIPAddress()
         mac = getMacAddress()
     }
 

@@ -23,6 +23,9 @@ Rectangle {
     // The valve's count is kept by the back end; the main window's copies
     // follow it.
     property QtObject valveCount: handleThread.valveCount
+    // A log export or an update is under way on the stick: the hour glass
+    // turns and neither can be started again until it has answered.
+    property bool usbBusy: false
 
     signal cancelSettingsPage()
     signal resetCurrentProfileCounter()
@@ -130,51 +133,47 @@ Rectangle {
         epromTotalCyclesCompareValue = valveCount.chipCount
     }
 
+    // The stick is mounted and copied to by the file service's worker;
+    // otLogExported brings the outcome.
     function exportOverTemperatureLog() {
-        if (!fileIo.mountUsb()) {
-            messageText = "-"
-            return
+        if (!usbBusy && fileIo.exportOTLogAsync()) {
+            usbBusy = true
+            messageText = " "
         }
-        messageText = "+"
-        if (fileIo.findFiles("/media/data", "ot.log").length === 0)
-            messageText = "--"
-        else if (!fileIo.copyOTLogToUSBChecked())
-            messageText = "Log Export Failed !"
     }
 
-    // Each file is staged, checked and moved in by the file service; a failed
-    // install leaves the running program and driver as they were.
+    function otLogExported(outcome) {
+        usbBusy = false
+        messageText = { nostick: "-", nolog: "--", failed: "Log Export Failed !" }[outcome] || "+"
+    }
+
+    // Each file is staged, checked and moved in by the file service's worker;
+    // a failed install leaves the running program and driver as they were.
     function runSoftwareUpdate() {
-        if (!fileIo.mountUsb()) {
+        if (!usbBusy && fileIo.updateFromUsbAsync(zumUsbFilePath, driverFilePath, programFilePath)) {
+            usbBusy = true
+            messageText = " "
+        }
+    }
+
+    function softwareUpdated(result) {
+        usbBusy = false
+        if (!result.mounted) {
             messageText = "USB Not Detected ..."
             return
         }
-        messageText = "USB Detected ... Reading...."
-        var rebootNeeded = false
         var failure = ""
-        if (fileIo.findFiles(zumUsbFilePath, "zuvc.ko").length > 0) {
-            messageText = "New JetValve Driver Found"
-            if (fileIo.installUpdate(zumUsbFilePath + "/zuvc.ko", driverFilePath, false)) {
-                messageText = "System rebooting..."
-                rebootNeeded = true
-            } else {
-                failure = "JetValve Driver Update Failed !"
-            }
-        }
-        if (fileIo.findFiles(zumUsbFilePath, "zumvalvecontroller").length > 0) {
-            messageText = "Application Software Found"
-            if (fileIo.installUpdate(zumUsbFilePath + "/zumvalvecontroller", programFilePath, true)) {
-                messageText = "System rebooting..."
-                rebootNeeded = true
-            } else {
-                failure = "Application Software Update Failed !"
-            }
-        } else {
+        if (result.driver === "failed")
+            failure = "JetValve Driver Update Failed !"
+        if (result.program === "installed")
+            messageText = "System rebooting..."
+        else if (result.program === "failed")
+            failure = "Application Software Update Failed !"
+        else
             messageText = "No Valid File Found"
-        }
         if (failure !== "")
             messageText = failure
-        if (rebootNeeded)
+        if (result.driver === "installed" || result.program === "installed")
             startRebootCountdown()
     }
 
@@ -192,7 +191,7 @@ Rectangle {
     }
 
     function refreshAddresses() {
-        ip = getIPAddress()
+        refreshIPAddress()
         mac = getMacAddress()
     }
 
@@ -201,6 +200,13 @@ Rectangle {
     Component.onCompleted: {
         readSettings()
         readEpromCycleCountOnValveReplace()
+    }
+
+    Connections {
+        target: fileIo
+
+        function onOtLogExported(outcome) { otLogExported(outcome) }
+        function onUpdateFromUsbDone(result) { softwareUpdated(result) }
     }
 
     Timer {
@@ -333,6 +339,7 @@ Rectangle {
             font.family: "Gotham"
             font.bold: true
             font.pixelSize: fontsizeqml
+            enabled: !usbBusy
             onClicked: exportOverTemperatureLog()
         }
 
@@ -378,6 +385,7 @@ Rectangle {
                 height: width
                 tooltip: "Submit"
                 iconSource: "qrc:///images/Submit.png"
+                enabled: !usbBusy
                 onClicked: runSoftwareUpdate()
             }
 
@@ -406,6 +414,17 @@ Rectangle {
         font.family: "Gotham"
         font.bold: true
         font.pixelSize: fontsizeqml
+    }
+
+    Image {
+        objectName: "usbBusyID"
+        anchors.right: parent.right
+        anchors.rightMargin: parent.width * 0.05
+        y: parent.height * 0.7
+        width: parent.height * 0.12
+        height: width
+        visible: usbBusy
+        source: "qrc:///images/WaitIcon.png"
     }
 
     Rectangle {

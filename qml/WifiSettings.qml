@@ -25,13 +25,19 @@ Rectangle {
     property string statusText: "Not Connected"
     property string detailText: ""
     property string connectButtonText: "Connect"
-    // The busy indicator turns while a join is under way.
+    // The busy indicator turns while a join or a scan is under way; the
+    // tools run on the Wi-Fi worker and their answers come by signal.
     property bool connecting: false
+    property bool scanning: false
+    // Waiting for the stick's pass-phrase file.
+    property bool readingPassFile: false
+    // The join under way: its pass phrase, and whether to store it once joined.
+    property string joiningPasscode: ""
+    property bool joiningRemembered: false
     // The tumbler and the busy indicator are made when the page is first
     // shown: the page itself is created at every start for its default join,
     // mostly never to be opened.
     property bool shownOnce: false
-    property int progressTicks: 0
     // Why the back end refused the last join before running any tool.
     property string refusalText: ""
     property real fontsizeqml: height > 0 ? height * 0.051 : 1
@@ -39,9 +45,15 @@ Rectangle {
     signal closeWifiSettingsPage()
 
     function scanWifi() {
-        wifiSSIDList = Wifi.scanNames(getSsidList())
-        wifiSSIDsecList = Wifi.securedNames(getSecureList(currentSSID))
-        wifiSSIDunsecList = getUnSecureList(currentSSID)
+        if (!scanning && wifiClass.scanAsync())
+            scanning = true
+    }
+
+    function scanFinished(ssids, secured, unsecured) {
+        scanning = false
+        wifiSSIDList = Wifi.scanNames(ssids)
+        wifiSSIDsecList = Wifi.securedNames(secured)
+        wifiSSIDunsecList = unsecured
         selectIndex(0)
     }
 
@@ -77,44 +89,51 @@ Rectangle {
         selectIndex(Wifi.moveIndex(currentSSIDIndex, wifiSSIDList.length, where))
     }
 
-    function startProgress() {
-        progressTicks = 0
-        connecting = true
-        progressTimerID.restart()
-    }
-
     function setStatus(first, second) {
         statusText = first
         detailText = second
     }
 
-    // Joins `ssid`, with `passcode` unless it is empty; a join made here (not
-    // the default one) is stored for the next start.
+    // Starts joining `ssid`, with `passcode` unless it is empty; joinFinished
+    // ends it. A join made here (not the default one) is stored for the next start.
     function joinNetwork(ssid, passcode, message, remember) {
-        startProgress()
+        if (connecting)
+            return false
         turnWifiOnOff(true)
         setStatus("Wifi turned on", message + ssid)
         refusalText = ""
-        var joined = passcode === "" ? wifiClass.connectToSSID(ssid) : wifiClass.connectToSSID(ssid, passcode)
+        if (!wifiClass.connectToSSIDAsync(ssid, passcode)) {
+            setStatus("Failed: " + ssid, "Wi-Fi busy, try again")
+            return false
+        }
+        connecting = true
+        joiningPasscode = passcode
+        joiningRemembered = remember
+        return true
+    }
+
+    function joinFinished(ssid, joined) {
+        connecting = false
         connectionStatus = joined
         connectButtonText = joined ? "Disconnect" : "Connect"
         if (!joined) {
             if (refusalText !== "")
                 setStatus(refusalText, "Failed: " + ssid)
-            else if (remember)
+            else if (joiningRemembered)
                 setStatus("Incorrect Password", "Failed: " + ssid)
             else
                 setStatus("Failed: " + ssid, "")
-            return false
+            return
         }
         currentSSID = ssid
         setStatus("Connected to " + ssid, "")
-        if (remember && !fileIo.write(wifiSetupPath, Wifi.setupText(ssid, passcode)))
+        if (joiningRemembered && !fileIo.write(wifiSetupPath, Wifi.setupText(ssid, joiningPasscode)))
             console.warn("cannot store the Wi-Fi setup in " + wifiSetupPath)
-        return true
     }
 
     function connectToWifi() {
+        if (connecting || readingPassFile)
+            return false
         if (connectionStatus)
             return disconnectWifi()
         if (wifiSSIDsecList.indexOf(currentSSID) < 0) {
@@ -125,13 +144,21 @@ Rectangle {
             passCodeWifi = ""
             return joinNetwork(currentSSID, "", "Connecting to ", true)
         }
-        mount = fileIo.mountUsb()
+        if (!fileIo.readUsbLinesAsync(usbPath + "password.txt"))
+            return false
+        readingPassFile = true
+        setStatus("Reading from USB to connect....", "")
+        return true
+    }
+
+    function passFileRead(mounted, lines) {
+        readingPassFile = false
+        mount = mounted
         if (!mount) {
             setStatus("Check USB", "")
             return false
         }
-        setStatus("Reading from USB to connect....", "")
-        var action = Wifi.passFileAction(fileIo.readLines(usbPath + "password.txt"))
+        var action = Wifi.passFileAction(lines)
         if (!action.ok) {
             setStatus(action.message1, action.message2)
             return false
@@ -180,19 +207,16 @@ Rectangle {
         ignoreUnknownSignals: true
 
         function onSsidRefused(ssid, reason) { refusalText = reason }
+        function onScanDone(ssids, secured, unsecured) { scanFinished(ssids, secured, unsecured) }
+        function onConnectDone(ssid, joined) { joinFinished(ssid, joined) }
     }
 
-    Timer {
-        id: progressTimerID
+    Connections {
+        target: fileIo
 
-        interval: 10
-        repeat: true
-        onTriggered: {
-            progressTicks += 1
-            if (progressTicks >= 50) {
-                connecting = false
-                stop()
-            }
+        function onUsbLinesRead(name, mounted, lines) {
+            if (readingPassFile && name === usbPath + "password.txt")
+                passFileRead(mounted, lines)
         }
     }
 
@@ -255,8 +279,8 @@ Rectangle {
             y: parent.height * 0.03
             width: parent.height * 0.12
             height: width
-            visible: connecting
-            active: (shownOnce || wifiSettingsPage.visible) && connecting
+            visible: connecting || scanning
+            active: (shownOnce || wifiSettingsPage.visible) && (connecting || scanning)
 
             sourceComponent: BusyIndicator { running: true }
         }

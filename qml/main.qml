@@ -46,6 +46,10 @@ ApplicationWindow {
     property int profileKeypadNumber: 0
     // The red dot on the remote button: a profile was updated remotely.
     property bool iotNotificationShown: false
+    // Address lookups asked for and not answered yet, and how many of those
+    // were asked before the link went down (their answers are dropped).
+    property int pendingAddressAnswers: 0
+    property int staleAddressAnswers: 0
 
     function qSlice(txt, start, end) {
         var out = ""
@@ -61,20 +65,22 @@ ApplicationWindow {
     function initializeController() {
         var machine = fileIo.cpuArch()
         handleThread.startGUIThread(machine)
-        ip = getIPAddress()
+        refreshIPAddress()
         mac = getMacAddress()
         vandrelSystemType = "JET_VALVE"
         handleThread.setSystemType("JET_VALVE")
         handleThread.gotProfileLoadRequest(1)
-        fileIo.exeSys("dmesg | grep zuvc_init > /media/data/drv_ver.txt")
-        fileIo.exeSys("chmod 777 /media/data/drv_ver.txt")
-        var line = fileIo.read("/media/data/drv_ver.txt")
-        if (line !== "") {
-            var found = Replies.driverVersionOf(line)
-            if (found !== "")
-                driverVersion = found
-        }
+        // The version is read once the tools have run; the screen does not wait for it.
+        fileIo.exeSysAsync("dmesg | grep zuvc_init > /media/data/drv_ver.txt")
+        fileIo.exeSysAsync("chmod 777 /media/data/drv_ver.txt")
+        fileIo.readAsync("/media/data/drv_ver.txt")
         jetValve.visible = true
+    }
+
+    function driverVersionRead(line) {
+        var found = line !== "" ? Replies.driverVersionOf(line) : ""
+        if (found !== "")
+            driverVersion = found
     }
 
     function iotStartCommand(mc, ipAdd, pt) {
@@ -124,8 +130,23 @@ ApplicationWindow {
         return text.length > 0 && text[text.length - 1] === "\n" ? text.slice(0, -1) : text
     }
 
-    function getIPAddress() {
-        return stripLineFeed(networkObj.getIpFromIfConfig())
+    // The address pipeline runs a tool: `ip` follows when it has answered.
+    function refreshIPAddress() {
+        if (networkObj.getIpFromIfConfigAsync())
+            pendingAddressAnswers++
+    }
+
+    function addressesAnswered(addresses) {
+        pendingAddressAnswers--
+        if (staleAddressAnswers > 0)
+            staleAddressAnswers--
+        else
+            ip = stripLineFeed(addresses)
+    }
+
+    function linkDown() {
+        staleAddressAnswers = pendingAddressAnswers
+        ip = ""
     }
 
     function getMacAddress() {
@@ -182,24 +203,13 @@ ApplicationWindow {
         jetValve.updateCurrentProfile(number)
     }
 
+    // Queued behind any Wi-Fi work still running, in the order asked.
     function turnWifiOnOff(state) {
-        wifiClass.setWifiState(state)
-    }
-
-    function getSsidList() {
-        return wifiClass.getWifiSSIDs()
-    }
-
-    function getSecureList(ssid) {
-        return wifiClass.getSecuredList()
-    }
-
-    function getUnSecureList(ssid) {
-        return wifiClass.getUnSecuredList()
+        wifiClass.setWifiStateAsync(state)
     }
 
     function disconnectFromSSID(ssid) {
-        return wifiClass.disconnectFromSSID(ssid)
+        return wifiClass.disconnectFromSSIDAsync(ssid)
     }
 
     function showPopUp(msg1, msg2) {
@@ -232,12 +242,12 @@ ApplicationWindow {
             estopActivator = "DB9"
             jetValve.updateFault("ESTOP", true)
             setResetBanner(true)
-            fileIo.exeSys("echo DB9 estopactivator issuer >/dev/kmsg")
+            fileIo.exeSysAsync("echo DB9 estopactivator issuer >/dev/kmsg")
         } else if (!sig && estopActivator === "DB9") {
             estopActivator = " "
             jetValve.updateFault("ESTOP", false)
             setResetBanner(false)
-            fileIo.exeSys("echo DB9 estop dasserted >/dev/kmsg")
+            fileIo.exeSysAsync("echo DB9 estop dasserted >/dev/kmsg")
         }
     }
 
@@ -247,7 +257,7 @@ ApplicationWindow {
         eStopController(false, "ESTOP")
         if (db9StopAsserted) {
             estopActivator = "DB9"
-            fileIo.exeSys("echo DB9 estopactivator issuer >/dev/kmsg")
+            fileIo.exeSysAsync("echo DB9 estopactivator issuer >/dev/kmsg")
             return
         }
         estopActivator = " "
@@ -297,12 +307,19 @@ ApplicationWindow {
         id: fileIo
 
         objectName: "fileIo"
+
+        onReadDone: {
+            if (name === "/media/data/drv_ver.txt")
+                driverVersionRead(contents)
+        }
     }
 
     NetworkSetup {
         id: networkObj
 
         objectName: "networkObj"
+
+        onIpFromIfConfig: addressesAnswered(addresses)
     }
 
     WifiClass {
@@ -349,7 +366,7 @@ ApplicationWindow {
                 calibarationID.calibrationProgress()
         }
         onStopDispenseActivated: externalStop(sig)
-        onNetworkAvailable: ip = st ? getIPAddress() : ""
+        onNetworkAvailable: st ? refreshIPAddress() : linkDown()
     }
 
     Timer {

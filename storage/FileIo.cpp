@@ -1,6 +1,7 @@
 #include "FileIo.h"
 
 #include "Platform.h"
+#include "Worker.h"
 
 #include <QDebug>
 #include <QDir>

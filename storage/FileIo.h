@@ -5,12 +5,22 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
 
 struct EpromRecord;
 
+namespace platform {
+class Worker;
+}
+
 // General file, USB and shell services of the console, plus the valve EEPROM
 // and the over-temperature log. Created by QML as `fileIo` and as short-lived
-// helpers by the back end; every call is synchronous on the caller's thread.
+// helpers by the back end. Its slots are synchronous on the caller's thread;
+// the pages use the asynchronous requests (FileIoAsync.cpp), which run the
+// same services on a worker thread and answer with a signal.
 class FileIo : public QObject
 {
     Q_OBJECT
@@ -100,4 +110,40 @@ public:
     Q_INVOKABLE bool installUpdate(QString source, QString target, bool executable);
     // copyOTLogToUSB that reports whether a complete copy reached the stick.
     Q_INVOKABLE bool copyOTLogToUSBChecked();
+
+    // Requests for the pages (FileIoAsync.cpp): each queues its work on this
+    // object's worker thread and returns at once, false when the queue is
+    // full; the answer comes by the signal named beside it, in the order the
+    // requests were made. A request while others run waits its turn.
+public:
+    // exeSys, answer ignored.
+    Q_INVOKABLE bool exeSysAsync(QString comm);
+    // read, after every request made before it: readDone.
+    Q_INVOKABLE bool readAsync(QString name);
+    // Mounts the stick and reads a small text file on it: usbLinesRead.
+    Q_INVOKABLE bool readUsbLinesAsync(QString name);
+    // Mounts the stick and copies the over-temperature log to it:
+    // otLogExported with "copied", "failed", "nolog" or "nostick".
+    Q_INVOKABLE bool exportOTLogAsync();
+    // Mounts the stick and installs what `folder` holds: "zuvc.ko" as
+    // `driverTarget`, then "zumvalvecontroller" as `programTarget`.
+    // updateFromUsbDone with "mounted" (bool), "driver" and "program" (each
+    // "absent", "installed" or "failed").
+    Q_INVOKABLE bool updateFromUsbAsync(QString folder, QString driverTarget, QString programTarget);
+
+signals:
+    void readDone(QString name, QString contents);
+    void usbLinesRead(QString name, bool mounted, QStringList lines);
+    void otLogExported(QString outcome);
+    void updateFromUsbDone(QVariantMap result);
+
+private:
+    bool request(std::function<QVariant()> job, std::function<void(const QVariant &)> done = {});
+    QString exportOTLog();
+    QVariantMap updateFromUsb(const QString &folder, const QString &driverTarget, const QString &programTarget);
+
+    // Made at the first request, so that the many short-lived helper
+    // instances never have one. Last member: it is destroyed first, waiting
+    // for a running job while the rest of the object still exists.
+    std::unique_ptr<platform::Worker> worker;
 };

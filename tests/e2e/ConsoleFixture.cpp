@@ -133,6 +133,29 @@ void ConsoleFixture::setProperty(const char *objectName, const char *name, const
         QQmlProperty::write(target, QLatin1String(name), value);
 }
 
+QVariant ConsoleFixture::call(const char *objectName, const char *function, const QVariantList &args) const
+{
+    QObject *target = qstrcmp(objectName, "mainWindow") == 0 ? static_cast<QObject *>(win) : item(objectName);
+    QVariant result;
+    if (!target)
+        return result;
+    const QVariant a[4] = {args.value(0), args.value(1), args.value(2), args.value(3)};
+    const QGenericReturnArgument ret = Q_RETURN_ARG(QVariant, result);
+    switch (args.size()) {
+    case 0: QMetaObject::invokeMethod(target, function, ret); break;
+    case 1: QMetaObject::invokeMethod(target, function, ret, Q_ARG(QVariant, a[0])); break;
+    case 2: QMetaObject::invokeMethod(target, function, ret, Q_ARG(QVariant, a[0]), Q_ARG(QVariant, a[1])); break;
+    case 3:
+        QMetaObject::invokeMethod(target, function, ret, Q_ARG(QVariant, a[0]), Q_ARG(QVariant, a[1]),
+                                  Q_ARG(QVariant, a[2]));
+        break;
+    default:
+        QMetaObject::invokeMethod(target, function, ret, Q_ARG(QVariant, a[0]), Q_ARG(QVariant, a[1]),
+                                  Q_ARG(QVariant, a[2]), Q_ARG(QVariant, a[3]));
+    }
+    return result;
+}
+
 QVariant ConsoleFixture::run(const QString &script) const
 {
     QQmlExpression expression(qmlContext(win), win, script);

@@ -36,8 +36,8 @@ public:
     void setProperty(const char *objectName, const char *name, const QVariant &value) const;
     // Runs a piece of script in the main window's scope, where its ids and functions are known.
     QVariant run(const QString &script) const;
-    // Calls a function of the item with that id, without arguments.
-    QVariant call(const char *id, const char *function) const { return run(QString("%1.%2()").arg(id, function)); }
+    // Calls a QML function of the item with that objectName (up to four arguments).
+    QVariant call(const char *objectName, const char *function, const QVariantList &args = {}) const;
     // Serial bytes the console sent to the board since the last clear.
     QByteArray wire() const { return board->receivedBytes(); }
     void writeSettings() const;

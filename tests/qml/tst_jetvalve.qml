@@ -31,7 +31,7 @@ Item {
     function startStopInputThread(s) {}
     function invokeProfileKeyPad() {}
     function setResetBanner(s) {}
-    function getIPAddress() { return "127.0.0.1" }
+    function refreshIPAddress() { ip = "127.0.0.1" }
     function getMacAddress() { return "00:00:00:00:00:00" }
 
     width: 408

@@ -20,7 +20,7 @@ Item {
     property var page: null
 
     function getMacAddress() { return "02:00:00:00:00:01" }
-    function getIPAddress() { return "127.0.0.1" }
+    function refreshIPAddress() { ip = "127.0.0.1" }
     function triggerHourGlass(waitTime) { hourGlasses++ }
     function qSlice(txt, start, end) { return txt.slice(start, end) }
 
@@ -190,6 +190,7 @@ Item {
                 fileIo.exeSys("mkdir -p /media/usb/ot.log")
             mouseClick(findChild(page, "cycleIconID"))
             mouseClick(findChild(page, "cycleExportButtonID"))
+            tryCompare(page, "usbBusy", false)
             compare(page.messageText, data.message)
         }
     }

@@ -7,11 +7,8 @@ import "../../qml"
 Item {
     id: harness
 
-    function turnWifiOnOff(state) { wifiClass.setWifiState(state) }
-    function getSsidList() { return wifiClass.getWifiSSIDs() }
-    function getSecureList(ssid) { return wifiClass.getSecuredList() }
-    function getUnSecureList(ssid) { return wifiClass.getUnSecuredList() }
-    function disconnectFromSSID(ssid) { return wifiClass.disconnectFromSSID(ssid) }
+    function turnWifiOnOff(state) { wifiClass.setWifiStateAsync(state) }
+    function disconnectFromSSID(ssid) { return wifiClass.disconnectFromSSIDAsync(ssid) }
 
     width: 408
     height: 272
@@ -43,6 +40,8 @@ Item {
 
         function calls() { return fileIo.read("/sim/calls.log") }
         function blocks() { return fileIo.read("/etc/wpa_supplicant.conf").split("network={").length - 1 }
+        // Until the page has its answers from the Wi-Fi and file workers.
+        function settle(p) { tryVerify(function () { return !p.scanning && !p.readingPassFile && !p.connecting }, 5000) }
 
         function initTestCase() {
             fileIo.write("/sim/iw.scan", scan)
@@ -54,6 +53,7 @@ Item {
             fileIo.write("/sim/mountable", "/dev/sda1\n")
             fileIo.write("/etc/wpa_supplicant.conf", "ctrl_interface=/var/run/wpa_supplicant\nupdate_config=1\n")
             page.scanWifi()
+            settle(page)
             fileIo.write("/sim/calls.log", "\n")
         }
 
@@ -99,9 +99,11 @@ Item {
             if (data.file === "")
                 fileIo.write("/sim/mountable", "/dev/sdz\n")
             page.connectToWifi()
+            settle(page)
             if (data.joined !== "") {
                 page.connectionStatus = false // as after a restart
                 page.connectToWifi()
+                settle(page)
             }
             compare(page.statusText, data.status)
             compare(page.currentSSIDIndex, data.index)
@@ -129,6 +131,7 @@ Item {
         function test_defaultJoinAtCreation(data) {
             fileIo.write("/media/data/wifi.setup", data.setup)
             var created = pageComponent.createObject(harness)
+            settle(created)
             compare(created.statusText, data.status)
             if (data.call === "")
                 verify(calls().indexOf("udhcpc") < 0)

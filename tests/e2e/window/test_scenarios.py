@@ -481,8 +481,42 @@ def settings_survive_restart(c):
     c.wait_for(lambda: icon() == dispense, 5, "the dispense icon after the restart")
 
 
+def stop_during_wifi_join(c):
+    """With the board's tool times, the stored network is joined at start; the operator, on Home, presses
+    the stop while the DHCP request is still out: the services line reaches its stop level at once."""
+    c.write("media/data/wifi.setup", json.dumps({"wifi": True, "ssid": "ZumLab", "passcode": "longpassword1"}))
+    c.write("media/data/wifiStatus.log", "")
+    plain, c.env = c.env, dict(c.env, ZUM_SIM_DELAY_IW="2", ZUM_SIM_DELAY_UDHCPC="3",
+                                ZUM_SIM_DELAY_WPA_SUPPLICANT="1", ZUM_SIM_DELAY_MOUNT="0.2")
+    leased, mark = lambda: "obtained" in c.file("media/data/wifiStatus.log"), len(c.file("sim/calls.log"))
+    try:
+        c.stop("console")
+        c.start_console()
+        c.wait_for(lambda: "udhcpc\t" in c.file("sim/calls.log")[mark:], 10, "the DHCP request of the join")
+        c.click("currentProgramButtonID")
+        c.xdotool("mousemove", *c.at("eStopButtonID"))
+        clicked = time.monotonic()  # from the start of the click tool, which takes some of the time itself
+        tool = subprocess.Popen(["xdotool", "click", "1"], env=c.env)
+        while c.gpio(508) != "1" and time.monotonic() - clicked < 2:
+            time.sleep(0.001)
+        took = (time.monotonic() - clicked) * 1000
+        tool.wait(10)
+        print("  services line at its stop level %.0f ms after the click started" % took, flush=True)
+        expect(c.gpio(508) == "1" and took < 500 and not leased(), "services off %.0f ms after the click, %s" % (
+            took, "after the join" if leased() else "mid-join"))
+        c.wait_for(leased, 10, "the join to end")
+        c.click("resetBannerButtonID")
+        c.wait_for(lambda: c.gpio(508) == "0", 5, "services back")
+    finally:
+        os.remove(os.path.join(c.root, "media/data/wifi.setup"))
+        c.env = plain
+        c.stop("console")
+        c.start_console()
+
+
 SCENARIOS = [first_start, log_in, edit_profile, dot_run, line_mode, purge, service_mode, emergency_stop,
-             nozzle_sensor_loss, silent_board, calibration, remote_push, settings_survive_restart]
+             nozzle_sensor_loss, silent_board, calibration, remote_push, settings_survive_restart,
+             stop_during_wifi_join]
 
 
 def main(argv):

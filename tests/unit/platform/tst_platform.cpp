@@ -1,8 +1,11 @@
 #include "Platform.h"
 #include "SimRoot.h"
+#include "StallMonitor.h"
 #include "TestRoot.h"
+#include "Worker.h"
 
-// The root-prefix mapping and the shell seam every subsystem relies on.
+// The root-prefix mapping and the shell seam every subsystem relies on, and
+// the worker that keeps slow shell work off the window thread.
 // "R" in the tables stands for the root.
 class TestPlatform : public QObject
 {
@@ -68,6 +71,28 @@ private slots:
             QCOMPARE(root.calls().first().tool, QString("killall"));
             QCOMPARE(root.calls().first().args, QStringList{text});
         }
+    }
+
+    // Answers come back on the owner's thread in the order asked while the
+    // owner keeps running; beyond its cap the worker refuses, until the
+    // queue has drained.
+    void workerAnswersInOrderAndRefusesWhenFull()
+    {
+        platform::Worker worker(QStringLiteral("test worker"), 3);
+        QStringList answers;
+        for (const QString word : {"first", "second", "third"}) {
+            QVERIFY(worker.post([word] { return platform::runShell("sleep 0.2") == 0 ? word : QString(); },
+                                [&](const QVariant &answer) {
+                                    QCOMPARE(QThread::currentThread(), qApp->thread());
+                                    answers << answer.toString();
+                                }));
+        }
+        QVERIFY(!worker.post([] { return QVariant(); }));
+        platform::StallMonitor monitor(20);
+        QTRY_COMPARE(answers, (QStringList{"first", "second", "third"}));
+        QVERIFY2(monitor.longestGapMs() < 150, qPrintable(QString::number(monitor.longestGapMs())));
+        QCOMPARE(worker.pending(), 0);
+        QVERIFY(worker.post([] { return QVariant(); }));
     }
 };
 
