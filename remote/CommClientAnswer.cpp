@@ -50,14 +50,15 @@ QByteArray CommClientThread::answerProfileRequest(const QString &request)
     return profile.toUtf8();
 }
 
-// Only a profile the screen would take as it stands, of profile size and
-// under an accepted number, replaces the stored one; anything else would
+// Only a profile of profile size, under an accepted number and with its
+// values within their limits replaces the stored one; anything else would
 // stay on the flash to be loaded later, land elsewhere or fill the flash.
 QByteArray CommClientThread::answerUpload(const QString &request)
 {
     const QStringList fields = request.split(QLatin1Char('#'));
     const int n = remote::profileNumber(fields.value(1));
     QString problem;
+    QString stored;
     if (n == 0)
         problem = QStringLiteral("no profile number 1 to 50");
     else if (fields.size() < 3)
@@ -65,13 +66,13 @@ QByteArray CommClientThread::answerUpload(const QString &request)
     else if (fields.at(2).toUtf8().size() > remote::maxUploadBytes)
         problem = QStringLiteral("longer than a profile");
     else
-        problem = remote::pushedProfileProblem(fields.at(2), n);
+        problem = remote::pushedProfileProblem(fields.at(2), n, &stored);
     if (!problem.isEmpty()) {
         qCWarning(lcRemote).noquote() << "refused profile upload (" + problem + "):" << remote::loggable(request);
         return remote::uploadFailedAnswer;
     }
     FileIo files;
-    if (!files.write(remote::profilePath(n), fields.at(2)))
+    if (!files.write(remote::profilePath(n), stored))
         return remote::uploadFailedAnswer;
     emit loadProfile(n);
     return remote::uploadOkAnswer;

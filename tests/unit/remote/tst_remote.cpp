@@ -162,9 +162,7 @@ private slots:
         QTest::newRow("write beyond profile size") << "#3#{\"a\":\"" + QByteArray(5000, 'x') + "\"}" << failed << true;
         // A profile the screen would not take as it stands is not stored either.
         for (const char *profile : {"{}", "{\"programValue\":0,\"dwell\":\"12000\"}", "{\"programValue\":4}",
-                                    "{\"programValue\":3,\"dwell\":\"12000\"}", "{\"programValue\":3,\"riseTime\":5}",
-                                    "{\"programValue\":3,\"dwell\":\"abc\"}", "{\"programValue\":3,\"totalCycles\":0}",
-                                    "{\"programValue\":3,\"mode\":2}", "{\"programValue\":3,\"nozTempState\":1}"})
+                                    "{\"programValue\":3,\"dwell\":\"abc\"}", "{\"programValue\":3,\"nozTempState\":1}"})
             QTest::newRow(profile) << "#3#" + QByteArray(profile) << failed << true;
         // Logged without the server's control characters.
         QTest::newRow("control characters") << QByteArray("@\x1b[2J\x07\x7f\xc2\x85x") << none << true;
@@ -187,6 +185,29 @@ private slots:
         QCOMPARE(logged.count("refused"), refused ? 1 : 0);
         QVERIFY2(std::none_of(logged.begin(), logged.end(), [](QChar c) { return c != '\n' && c.category() == QChar::Other_Control; }),
                  qPrintable(logged.toUtf8().toPercentEncoding()));
+    }
+
+    // A number outside its limits is stored as the screen takes it, the
+    // nearest limit (any mode but 0 is line mode), never as pushed.
+    void uploadBroughtWithinLimits_data()
+    {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("dwell") << QByteArray("\"dwell\":\"12000\"") << QByteArray("\"dwell\":\"9999\"");
+        QTest::newRow("rise time") << QByteArray("\"riseTime\":5") << QByteArray("\"riseTime\":80");
+        QTest::newRow("older pulse count") << QByteArray("\"totalCycles\":\"0\"") << QByteArray("\"totalCycles\":\"1\"");
+        QTest::newRow("mode") << QByteArray("\"mode\":2") << QByteArray("\"mode\":1");
+    }
+
+    void uploadBroughtWithinLimits()
+    {
+        QFETCH(QByteArray, profile);
+        QFETCH(QByteArray, stored);
+        QVERIFY(connectWithProfiles());
+        QCOMPARE(answering->ask("#3#{\"programValue\":3," + profile + "}", "ZUM_TXN_OK\n"), QByteArray("ZUM_TXN_OK\n"));
+        const QByteArray file = testroot::readFile("/media/data/3JV.profile");
+        QVERIFY2(file.contains(stored) && file.contains("\"programValue\":3"), file.constData());
+        QTRY_COMPARE(answering->loads.size(), 1);
     }
 
     // Read as UTF-8 and stored as one line (the file service writes Latin-1);
