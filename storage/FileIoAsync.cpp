@@ -4,6 +4,8 @@
 // slots; they keep no state in the object, so running them there is safe.
 #include "FileIo.h"
 
+#include "ElfCheck.h"
+#include "Platform.h"
 #include "Worker.h"
 
 namespace {
@@ -66,19 +68,41 @@ QString FileIo::exportOTLog()
     return copyOTLogToUSBChecked() ? QStringLiteral("copied") : QStringLiteral("failed");
 }
 
-// The stick stays mounted afterwards, as the page has always left it.
+// The stick stays mounted afterwards, as the page has always left it. A
+// driver and a program on one stick go in together or not at all: one of
+// them refused installs neither, so the board never runs a new program on an
+// old driver (or the other way round) because half of the update was bad.
 QVariantMap FileIo::updateFromUsb(const QString &folder, const QString &driverTarget, const QString &programTarget)
 {
     QVariantMap result{{QStringLiteral("mounted"), mountUsb()}};
     if (!result.value(QStringLiteral("mounted")).toBool())
         return result;
-    const auto install = [&](const QString &name, const QString &target, bool executable) {
-        if (findFiles(folder, name).isEmpty())
-            return QStringLiteral("absent");
-        return installUpdate(folder + QLatin1Char('/') + name, target, executable) ? QStringLiteral("installed")
-                                                                                 : QStringLiteral("failed");
-    };
-    result.insert(QStringLiteral("driver"), install(QStringLiteral("zuvc.ko"), driverTarget, false));
-    result.insert(QStringLiteral("program"), install(QStringLiteral("zumvalvecontroller"), programTarget, true));
+    struct Part {
+        QString key, name, target;
+        elfcheck::Kind kind;
+        QString state;
+    } parts[] = {{QStringLiteral("driver"), QStringLiteral("zuvc.ko"), driverTarget, elfcheck::Kind::KernelModule, {}},
+                 {QStringLiteral("program"), QStringLiteral("zumvalvecontroller"), programTarget,
+                  elfcheck::Kind::Program, {}}};
+    bool refused = false;
+    for (Part &part : parts) {
+        if (findFiles(folder, part.name).isEmpty()) {
+            part.state = QStringLiteral("absent");
+        } else if (!elfcheck::refusalForFile(platform::sysPath(folder + QLatin1Char('/') + part.name), part.kind)
+                        .isEmpty()) {
+            part.state = QStringLiteral("failed");
+            refused = true;
+        }
+    }
+    for (Part &part : parts) {
+        if (part.state.isEmpty() && refused)
+            part.state = QStringLiteral("held");
+        else if (part.state.isEmpty())
+            part.state = installUpdate(folder + QLatin1Char('/') + part.name, part.target,
+                                       part.kind == elfcheck::Kind::Program)
+                ? QStringLiteral("installed")
+                : QStringLiteral("failed");
+        result.insert(part.key, part.state);
+    }
     return result;
 }
