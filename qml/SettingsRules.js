@@ -117,7 +117,8 @@ function parseSettings(text, serverIP) {
         result.problems.push("RemoteServerPort stored as a number")
         settings.RemoteServerPort = String(settings.RemoteServerPort)
     }
-    // A sequence that is on steps through profiles 1 to 50 only.
+    // A sequence that is on steps through profiles 1 to 50 only, upwards;
+    // one that ends before it starts is switched off, its fields kept.
     if (settings.seqEnabled === true) {
         ["seqStart", "seqEnd"].forEach(function (k) {
             if (!isSequenceNumber(settings[k])) {
@@ -125,6 +126,10 @@ function parseSettings(text, serverIP) {
                 settings[k] = sequenceFallback[k]
             }
         })
+        if (Number(settings.seqStart) > Number(settings.seqEnd)) {
+            result.problems.push("sequence starts after its end")
+            settings.seqEnabled = sequenceFallback.seqEnabled
+        }
     }
     for (key in fallback) {
         if (!Object.prototype.hasOwnProperty.call(settings, key)) {
