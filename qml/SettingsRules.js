@@ -168,8 +168,11 @@ function isPort(text) {
 }
 
 // Why the remote link cannot start with this address and port; "" when it can.
+// 0.x.x.x names this host or network, 224 and above multicast and reserved
+// ranges: no server has such an address.
 function remoteTargetProblem(ip, port) {
-    if (!isIPv4(ip))
+    var first = Number(String(ip).split(".")[0])
+    if (!isIPv4(ip) || first === 0 || first >= 224)
         return "no usable server address"
     if (!isPort(port))
         return "no usable server port"

@@ -23,6 +23,11 @@ QHostAddress serverAddress(const QString &text)
             return {};
         address = (address << 8) | octet;
     }
+    // 0.x.x.x names this host or network, 224 and above multicast and
+    // reserved ranges: no monitoring server is reached there.
+    const quint32 first = address >> 24;
+    if (first == 0 || first >= 224)
+        return {};
     return QHostAddress(address);
 }
 

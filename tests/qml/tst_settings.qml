@@ -141,6 +141,8 @@ Item {
             return [
                 { tag: "octet 300", field: "ip1FieldID", keys: ["<", "<", "<", "3", "0", "0"], button: "commSubmitButtonID",
                   ip: "300.0.0.1", port: "4900", link: 4900, message: "Offline: no usable server address" },
+                { tag: "unspecified address", field: "ip1FieldID", keys: ["<", "<", "<", "0"], button: "commSubmitButtonID",
+                  ip: "0.0.0.1", port: "4900", link: 4900, message: "Offline: no usable server address" },
                 { tag: "empty port", field: "portFieldID", keys: ["<", "<", "<", "<", "<"], button: "commSubmitButtonID",
                   ip: "127.0.0.1", port: "", link: 0, message: "Offline: no usable server port" },
                 { tag: "leading zeros", field: "ip4FieldID", keys: ["<", "0", "1", "0"], button: "commSubmitButtonID",

@@ -390,6 +390,7 @@ private slots:
         QTest::newRow("leading zeros") << "127.0.0.010" << "127.0.0.10";
         QTest::newRow("08") << "127.000.0.08" << "127.0.0.8";
         QTest::newRow("octet 300") << "300.0.0.1" << QString();
+        QTest::newRow("unspecified, reaching this host") << "0.0.0.0" << QString();
         QTest::newRow("host name") << "localhost" << QString();
     }
 
