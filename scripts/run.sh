@@ -43,12 +43,15 @@ printf '{"trigOutForCamera":true,"repeatEnabled":false,"repeatDelay":100,"Remote
     "$port" >"$root/media/data/JetValveSettings.dat"
 
 if [ -z "${DISPLAY:-}" ]; then
-    display=:$((90 + $$ % 100))
-    Xvfb "$display" -screen 0 800x480x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
+    # Xvfb picks a free display itself and names it on descriptor 3, so the
+    # demo never lands on someone else's.
+    Xvfb -displayfd 3 -screen 0 800x480x24 -nolisten tcp 3>"$logs/xvfb.display" >"$logs/xvfb.log" 2>&1 &
     pids="$pids $!"
+    for _ in $(seq 50); do [ -s "$logs/xvfb.display" ] && break; sleep 0.1; done
+    [ -s "$logs/xvfb.display" ] || { echo "run.sh: Xvfb did not start, see $logs/xvfb.log" >&2; exit 1; }
+    display=:$(cat "$logs/xvfb.display")
     export DISPLAY="$display"
     export QT_QUICK_BACKEND=software
-    sleep 1
     shot="$root/screenshot.png"
     (
         while sleep 3; do
