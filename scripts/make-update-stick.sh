@@ -27,6 +27,9 @@ program=${ZUM_ARM_PROGRAM:-}
 if [ -z "$program" ]; then
     ZUM_ARM_TARGET=zumvalvecontroller "$here/scripts/build-arm.sh" "$build"
     program="$build/app/zumvalvecontroller"
+else
+    # A program built elsewhere still needs the board's strip and readelf.
+    "$here/scripts/install-deps.sh" binutils-arm-linux-gnueabihf
 fi
 
 # Only what the console itself accepts goes on the stick (it refuses the
