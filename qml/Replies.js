@@ -29,6 +29,16 @@ function sumCountRecords(carry, text) {
     return { sum: sum, found: found, carry: recordStart.test(tail) ? tail : "" };
 }
 
+// One read from the driver board: the firmware version of a "P26:" reply in
+// it (null when there is none) and the count records, which may follow
+// another reply in the same read or be cut between two reads.
+function readReply(carry, text) {
+    var reply = sumCountRecords(carry, text);
+    var at = text.indexOf("P26:");
+    reply.version = at >= 0 ? firmwareVersion(text.slice(at)) : null;
+    return reply;
+}
+
 // The firmware version of a "P26:" reply: the nine characters after the tag.
 function firmwareVersion(reply) {
     return reply.substring(4, 13);

@@ -218,19 +218,16 @@ ApplicationWindow {
     }
 
     function handleDspData(dspData) {
-        if (dspData.indexOf("P26:") === 0) {
-            countRecordCarry = ""
-            dspicVersion = Replies.firmwareVersion(dspData)
-        } else if (countRecordCarry !== "" || dspData.indexOf("P17:") === 0) {
-            var counted = Replies.sumCountRecords(countRecordCarry, dspData)
-            countRecordCarry = counted.carry
-            if (counted.found === 0)
-                return
-            if (isNaN(counted.sum))
-                console.log("No update, was NaN")
-            else
-                jetValve.incrementCycleCounter(counted.sum)
-        }
+        var reply = Replies.readReply(countRecordCarry, dspData)
+        countRecordCarry = reply.carry
+        if (reply.version !== null)
+            dspicVersion = reply.version
+        if (reply.found === 0)
+            return
+        if (isNaN(reply.sum))
+            console.log("No update, was NaN")
+        else
+            jetValve.incrementCycleCounter(reply.sum)
     }
 
     // The DB9 input, reported every 100 ms; the back end holds its stop. The

@@ -19,14 +19,17 @@ TestCase {
             { tag: "split right after the tag", reads: ["P17:", "        82\r\n"], sums: [null, 82] },
             { tag: "noise is not carried", reads: ["P17:xx garbage", r], sums: [null, 82] },
             { tag: "blank count adds nothing", reads: ["P17:          \r\n" + r], sums: [82] },
-            { tag: "blank between digits", reads: ["P17:      8 2 \r\n" + r], sums: [NaN] }
+            { tag: "blank between digits", reads: ["P17:      8 2 \r\n" + r], sums: [NaN] },
+            { tag: "behind an echo", reads: ["P04:1\r\n" + r], sums: [82] },
+            { tag: "cut after an echo", reads: ["P04:1\r\nP1", "7:        82\r\n"], sums: [null, 82] },
+            { tag: "after the version", reads: ["P26:ZUMDSP-01.23.45\r\n" + r], sums: [82] }
         ]
     }
 
     function test_countRecords(data) {
         var carry = ""
         for (var i = 0; i < data.reads.length; i++) {
-            var result = Replies.sumCountRecords(carry, data.reads[i])
+            var result = Replies.readReply(carry, data.reads[i])
             carry = result.carry
             if (data.sums[i] === null)
                 compare(result.found, 0, "read " + i)
@@ -39,7 +42,8 @@ TestCase {
     }
 
     function test_firmwareVersionIsNineCharacters() {
-        compare(Replies.firmwareVersion("P26:ZUMDSP-01.23.45\r\n"), "ZUMDSP-01")
+        compare(Replies.readReply("", "P04:1\r\nP26:ZUMDSP-01.23.45\r\n").version, "ZUMDSP-01")
+        compare(Replies.readReply("", "P17:        82\r\n").version, null)
     }
 
     function test_profileKeypad_data() {
