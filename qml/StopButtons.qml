@@ -16,12 +16,24 @@ Item {
     signal runClicked()
     signal eStopClicked()
 
+    // Run sits where the overlays keep their Save, Submit and Cancel: for a
+    // moment after it comes back under a finger that closed one, a second
+    // tap starts nothing. Stopping a run is never held back.
+    onRunShownChanged: if (runShown) freshTimerID.restart()
+    onRunEnabledChanged: if (runEnabled) freshTimerID.restart()
+
+    Timer {
+        id: freshTimerID
+
+        interval: 500
+    }
+
     TouchButton {
         objectName: "runButtonID"
         width: parent.width
         height: parent.height * 0.3
         visible: stopButtonsRootID.runShown
-        enabled: stopButtonsRootID.runEnabled
+        enabled: stopButtonsRootID.runEnabled && (stopButtonsRootID.running || !freshTimerID.running)
         pressedColor: "#555500"
         radius: 3
         onClicked: stopButtonsRootID.runClicked()

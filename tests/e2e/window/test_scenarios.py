@@ -204,9 +204,11 @@ class Console:
             where, "not " if negate else "", colour, tuple(self.grab(where)[:3])))
 
     def wait_ready(self, timeout=5):
-        """The operating screen with no page, hour glass, banner or editor over it."""
+        """The operating screen with no page, hour glass, banner or editor over it, and Run taking taps
+        (it lets the half second after an overlay went pass)."""
         self.wait_colour("idleSpot", AMBER, timeout)
         self.wait_colour("pageSpot", OLIVE, timeout)
+        time.sleep(0.6)
 
     def wait_settled(self):
         """After a profile write, which the screen follows with a 200 ms hour glass that drops taps."""
@@ -308,6 +310,7 @@ def edit_profile(c):
 
 def dot_run(c):
     """A 20000-pulse run: run command, count report, valve count on chip and mirror, the profile's count."""
+    c.wait_ready()
     before, mark = c.status(), c.board_mark()
     c.click("runButtonID")
     c.wait_for(lambda: "P06:" in c.board_since(mark), 5, "the run command")
