@@ -140,7 +140,7 @@ public:
     // Mounts the stick and installs what `folder` holds: "zuvc.ko" as
     // `driverTarget`, then "zumvalvecontroller" as `programTarget`.
     // updateFromUsbDone with "mounted" (bool), "driver" and "program" (each
-    // "absent", "installed" or "failed").
+    // "absent" or an outcome of installUpdates: both go in or neither).
     Q_INVOKABLE bool updateFromUsbAsync(QString folder, QString driverTarget, QString programTarget);
 
 signals:
