@@ -17,8 +17,10 @@
 # are not trusted to tell old from new).
 #
 # Why each restart and roll-back happened goes to /media/data/zumstart.log
-# (kept below 64 KiB, the previous part in zumstart.log.1) and to syslog
-# when `logger` is there.
+# (kept below 64 KiB, the previous part in zumstart-1.log) and to syslog
+# when `logger` is there. Every name this script keeps in /media/data has a
+# single dot: the console clears names of the form "a.b.XXXXXX" there as
+# leftovers of its own interrupted saves.
 #
 # BusyBox ash on the board; POSIX sh only. For tests, ZUM_ROOT puts every
 # path under a folder, and the timings below can be shortened.
@@ -31,6 +33,8 @@ failed=$program.failed
 data=$root/media/data
 log=$data/zumstart.log
 good=$data/zumstart.good
+good_tmp=$data/zumstart-good.tmp
+log_old=$data/zumstart-1.log
 up_seconds=${ZUM_START_UP_SECONDS:-15}
 window_seconds=${ZUM_START_WINDOW_SECONDS:-60}
 tries=${ZUM_START_TRIES:-3}
@@ -43,7 +47,7 @@ log_limit=65536
 say() {
     mkdir -p "$data" 2>/dev/null
     if [ -f "$log" ] && [ "$(wc -c <"$log")" -gt "$log_limit" ]; then
-        mv -f "$log" "$log.1"
+        mv -f "$log" "$log_old"
     fi
     echo "$(date '+%Y-%m-%d %H:%M:%S') $*" >>"$log"
     command -v logger >/dev/null 2>&1 && logger -t zumvalvecontroller-start "$*"
@@ -64,7 +68,7 @@ fresh() {
 }
 
 remember_good() {
-    echo "$sum" >"$good.tmp" && mv -f "$good.tmp" "$good"
+    echo "$sum" >"$good_tmp" && mv -f "$good_tmp" "$good"
 }
 
 # Puts the previous program back. The rename replaces the failed program in

@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QSysInfo>
 
@@ -148,6 +150,13 @@ int exitCode(int status)
     if (status == -1 || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+void removeFiles(const QString &boardDir, const QString &pattern)
+{
+    const QDir dir(sysPath(boardDir));
+    for (const QString &name : dir.entryList({pattern}, QDir::Files | QDir::System))
+        QFile::remove(dir.filePath(name));
 }
 
 QString cpuArch()

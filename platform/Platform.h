@@ -43,6 +43,10 @@ int runShell(const QByteArray &command);
 // Exit code of a wait status from runShell (-1 when the shell did not exit normally).
 int exitCode(int status);
 
+// Removes the files in a board folder whose names match a wildcard pattern,
+// as "rm -f <folder>/<pattern>" does, without starting a shell.
+void removeFiles(const QString &boardDir, const QString &pattern);
+
 // The processor architecture the program should act on.
 QString cpuArch();
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -108,6 +109,17 @@ public:
     // Only a whole ARM program (executable) or kernel module is installed.
     // False, with nothing moved, when any step fails.
     Q_INVOKABLE bool installUpdate(QString source, QString target, bool executable);
+    struct UpdateFile {
+        QString source;
+        QString target;
+        bool executable = false;
+    };
+    // installUpdate for files that go in together or not at all: every one
+    // is staged and checked before the first is moved in, and one that
+    // cannot be moved in puts back those moved before it. One outcome per
+    // file: "installed" (all went in), "failed" (this one was refused or
+    // could not be moved in or put back) or "held" (left out for another).
+    QStringList installUpdates(const QVector<UpdateFile> &files);
     // copyOTLogToUSB that reports whether a complete copy reached the stick.
     Q_INVOKABLE bool copyOTLogToUSBChecked();
 
@@ -128,7 +140,7 @@ public:
     // Mounts the stick and installs what `folder` holds: "zuvc.ko" as
     // `driverTarget`, then "zumvalvecontroller" as `programTarget`.
     // updateFromUsbDone with "mounted" (bool), "driver" and "program" (each
-    // "absent", "installed" or "failed").
+    // "absent" or an outcome of installUpdates: both go in or neither).
     Q_INVOKABLE bool updateFromUsbAsync(QString folder, QString driverTarget, QString programTarget);
 
 signals:

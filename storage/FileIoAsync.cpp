@@ -4,8 +4,6 @@
 // slots; they keep no state in the object, so running them there is safe.
 #include "FileIo.h"
 
-#include "ElfCheck.h"
-#include "Platform.h"
 #include "Worker.h"
 
 namespace {
@@ -69,40 +67,30 @@ QString FileIo::exportOTLog()
 }
 
 // The stick stays mounted afterwards, as the page has always left it. A
-// driver and a program on one stick go in together or not at all: one of
-// them refused installs neither, so the board never runs a new program on an
-// old driver (or the other way round) because half of the update was bad.
+// driver and a program on one stick go in together or not at all
+// (installUpdates), so the page reboots only into a complete update.
 QVariantMap FileIo::updateFromUsb(const QString &folder, const QString &driverTarget, const QString &programTarget)
 {
     QVariantMap result{{QStringLiteral("mounted"), mountUsb()}};
     if (!result.value(QStringLiteral("mounted")).toBool())
         return result;
-    struct Part {
+    const struct {
         QString key, name, target;
-        elfcheck::Kind kind;
-        QString state;
-    } parts[] = {{QStringLiteral("driver"), QStringLiteral("zuvc.ko"), driverTarget, elfcheck::Kind::KernelModule, {}},
-                 {QStringLiteral("program"), QStringLiteral("zumvalvecontroller"), programTarget,
-                  elfcheck::Kind::Program, {}}};
-    bool refused = false;
-    for (Part &part : parts) {
+        bool executable;
+    } parts[] = {{QStringLiteral("driver"), QStringLiteral("zuvc.ko"), driverTarget, false},
+                 {QStringLiteral("program"), QStringLiteral("zumvalvecontroller"), programTarget, true}};
+    QVector<UpdateFile> files;
+    QStringList keys;
+    for (const auto &part : parts) {
         if (findFiles(folder, part.name).isEmpty()) {
-            part.state = QStringLiteral("absent");
-        } else if (!elfcheck::refusalForFile(platform::sysPath(folder + QLatin1Char('/') + part.name), part.kind)
-                        .isEmpty()) {
-            part.state = QStringLiteral("failed");
-            refused = true;
+            result.insert(part.key, QStringLiteral("absent"));
+        } else {
+            files.append({folder + QLatin1Char('/') + part.name, part.target, part.executable});
+            keys.append(part.key);
         }
     }
-    for (Part &part : parts) {
-        if (part.state.isEmpty() && refused)
-            part.state = QStringLiteral("held");
-        else if (part.state.isEmpty())
-            part.state = installUpdate(folder + QLatin1Char('/') + part.name, part.target,
-                                       part.kind == elfcheck::Kind::Program)
-                ? QStringLiteral("installed")
-                : QStringLiteral("failed");
-        result.insert(part.key, part.state);
-    }
+    const QStringList outcome = installUpdates(files);
+    for (int i = 0; i < keys.size(); ++i)
+        result.insert(keys[i], outcome.value(i));
     return result;
 }

@@ -86,6 +86,18 @@ QString withValue(const char *text, const QString &value)
     return QLatin1String(text) + value;
 }
 
+// Hands the device names seen last time to the bus master's remove file,
+// as "cat /media/data/lastHHWP > .../w1_master_remove" would, in process:
+// the callers hold the EEPROM lock, on the window thread among others.
+void removeListedDevice()
+{
+    QFile names(platform::sysPath(QStringLiteral("/media/data/lastHHWP")));
+    QFile remove(platform::sysPath(eeprom::masterDir() + QStringLiteral("w1_master_remove")));
+    if (!names.open(QIODevice::ReadOnly) || !remove.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        || remove.write(names.readAll()) < 0)
+        qCWarning(lcEeprom) << "could not ask the bus master to remove the previous valve";
+}
+
 } // namespace
 
 // The text "echo /sys/devices/w1_bus_master1/2d* > /media/data/HHWP" would
@@ -251,7 +263,7 @@ QString FileIo::jetValveReadEPROM()
     listing = readDeviceListing();
     if (listing.contains(QLatin1Char(' '))) {
         logLine(QStringLiteral("a space was found"));
-        exeSys(QStringLiteral("cat  /media/data/lastHHWP > /sys/devices/w1_bus_master1/w1_master_remove"));
+        removeListedDevice();
         refreshDeviceListing();
         listing = readDeviceListing();
         logLine(withValue("wpath: ", listing.trimmed()));

@@ -5,6 +5,7 @@
 #include "EepromInternal.h"
 #include "Platform.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QMutexLocker>
 #include <QSaveFile>
@@ -19,7 +20,6 @@ namespace {
 
 const QString logPath = QStringLiteral("/media/data/ot.log");
 const QString lastEventPath = QStringLiteral("/media/data/otdate.dat");
-const QString nowPath = QStringLiteral("/media/data/otdate_compare.dat");
 constexpr int headerLines = 3;
 constexpr int maxLines = headerLines + 100;
 constexpr int minSpacingSeconds = 60;
@@ -84,7 +84,7 @@ QString withoutOldestEvents(QString text, int count)
 
 void FileIo::ensureOverTemperatureLog()
 {
-    exeSys(QStringLiteral("rm -f /media/data/otdate.dat"));
+    QFile::remove(platform::sysPath(lastEventPath));
     if (QFile::exists(platform::sysPath(logPath)))
         return;
     logLine(QStringLiteral("ot.log DNE, creating!!!"));
@@ -94,18 +94,19 @@ void FileIo::ensureOverTemperatureLog()
 void FileIo::logOverTemperatureEvent(int errorType, bool heatingOn, bool heatingActive, int setpoint,
                                      int temperature)
 {
+    // The window thread logs the event while the remote-link thread may wait
+    // for the EEPROM lock taken below: times come from the process's own
+    // clock and files are handled in process, no shell command is waited for.
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
     if (!QFile::exists(platform::sysPath(lastEventPath))) {
         logLine(QStringLiteral("old date DNE"));
     } else {
-        exeSys(QStringLiteral("date +%s > /media/data/otdate_compare.dat"));
-        bool lastOk = false, nowOk = false;
+        bool lastOk = false;
         const qint64 last = read(lastEventPath).trimmed().toLongLong(&lastOk);
-        const qint64 now = read(nowPath).trimmed().toLongLong(&nowOk);
         logLine(QStringLiteral("SECONDS diff:  ") + QString::number(now - last));
-        exeSys(QStringLiteral("rm -f /media/data/otdate_compare.dat"));
         // A clock set back or an unreadable time must not silence the log
         // for the rest of the run: only a real, recent event suppresses.
-        const bool recent = lastOk && nowOk && now >= last && now - last < minSpacingSeconds;
+        const bool recent = lastOk && now >= last && now - last < minSpacingSeconds;
         if (recent) {
             logLine(QStringLiteral("Ot Event Too Close to Last One, Not Updating"));
             return;
@@ -128,12 +129,14 @@ void FileIo::logOverTemperatureEvent(int errorType, bool heatingOn, bool heating
         // the chip on the remote-link thread right now.
         QMutexLocker locker(&eeprom::lock());
         refreshDeviceListing();
-        exeSys(QStringLiteral("date +%s > /media/data/otdate.dat"));
         listing = read(QStringLiteral("/media/data/HHWP")).remove(QLatin1Char('\n'));
     }
+    // This event's time starts the next one-minute window even if the log
+    // cannot be written below.
+    const QString timeStamp = QString::number(now);
+    write(lastEventPath, timeStamp + QLatin1Char('\n'));
     const QString realMaster = platform::sysPath(eeprom::masterDir());
     listing.replace(realMaster, eeprom::masterDir());
-    const QString timeStamp = read(lastEventPath).remove(QLatin1Char('\n'));
     const QStringList pieces = listing.split(QStringLiteral("w1_bus_master1/"));
     currentValveEpromFilename = pieces.value(1);
     logLine(QStringLiteral(" appending currentValveEpromFilename: ") + currentValveEpromFilename);

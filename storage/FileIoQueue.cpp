@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +16,10 @@
 namespace {
 // How long a clean-up waits for saves in flight (small files: milliseconds).
 constexpr int recoverWaitMs = 1000;
+// A save left unfinished leaves its temporary file as "<name>.XXXXXX", six
+// random letters or digits (QSaveFile, where the file system cannot keep
+// the file unnamed until its commit).
+const QString saveSuffix = QStringLiteral("\\.[A-Za-z0-9]{6}$");
 } // namespace
 
 void FileIo::queueToWrite(QString name, QString contents)
@@ -56,15 +61,27 @@ void FileIo::recoverFile(QString name)
         return;
     }
     const QFileInfo target(platform::sysPath(name));
+    const QRegularExpression ownLeftover(QLatin1Char('^') + QRegularExpression::escape(target.fileName())
+                                         + saveSuffix);
+    QFileInfoList own;
     // Of several leftovers of one file, the newest holds the last save.
-    const QFileInfoList own = target.dir().entryInfoList({target.fileName() + QStringLiteral(".*")},
-                                                         QDir::Files, QDir::Time);
+    for (const QFileInfo &entry : target.dir().entryInfoList({target.fileName() + QStringLiteral(".*")},
+                                                             QDir::Files, QDir::Time)) {
+        if (ownLeftover.match(entry.fileName()).hasMatch())
+            own.append(entry);
+    }
     // Moved in with one rename: the file is whole or as it was.
     if (!own.isEmpty()
         && std::rename(QFile::encodeName(own.first().absoluteFilePath()).constData(),
                        QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
         qWarning().noquote() << "recoverFile: cannot restore" << name << "from" << own.first().fileName();
+    // The files the console saves here all have a dot in their names. Other
+    // files in the folder (the start script's log and its temporary file, a
+    // copy someone kept) are not leftovers, whatever their dots.
+    static const QRegularExpression leftover(QStringLiteral("^.+\\..+") + saveSuffix);
     const QDir data(platform::sysPath(QStringLiteral("/media/data")));
-    for (const QString &leftover : data.entryList({QStringLiteral("*.*.*")}, QDir::Files))
-        QFile::remove(data.filePath(leftover));
+    for (const QString &entry : data.entryList({QStringLiteral("*.*.*")}, QDir::Files)) {
+        if (leftover.match(entry).hasMatch())
+            QFile::remove(data.filePath(entry));
+    }
 }

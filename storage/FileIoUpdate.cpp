@@ -34,67 +34,147 @@ bool shellCopy(const QString &source, const QString &target)
     return platform::exitCode(platform::runShell(command.toLocal8Bit())) == 0;
 }
 
-} // namespace
+const QString installed = QStringLiteral("installed");
+const QString failed = QStringLiteral("failed");
+const QString held = QStringLiteral("held");
+
+// The real paths of one file of an update: the file on the stick, the copy
+// staged beside the target, the target and the previous file kept beside it.
+struct UpdatePaths {
+    explicit UpdatePaths(const FileIo::UpdateFile &file)
+        : source(platform::sysPath(file.source))
+        , staging(platform::sysPath(file.target + QStringLiteral(".new")))
+        , target(platform::sysPath(file.target))
+        , previous(platform::sysPath(file.target + QStringLiteral(".old")))
+    {
+    }
+    QString source, staging, target, previous;
+};
+
+bool renameFile(const QString &from, const QString &to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
 
 // A stick pulled mid-copy, a full flash or a failing cp must never leave a
 // truncated program in place: the new file is staged beside the target,
-// checked, flushed, and only then moved in with one rename, keeping the
-// previous file as <target>.old. Only a whole ARM program (or, when not
-// executable, an ARM kernel module) gets that far: anything else installed
-// would leave a board that cannot start the console that takes updates.
-bool FileIo::installUpdate(QString source, QString target, bool executable)
+// checked and flushed before anything moves. Only a whole ARM program (or,
+// when not executable, an ARM kernel module) gets that far: anything else
+// installed would leave a board that cannot start the console that takes
+// updates. Empty when staged, else why not.
+QString stage(const FileIo::UpdateFile &file)
 {
-    const auto kind = executable ? elfcheck::Kind::Program : elfcheck::Kind::KernelModule;
-    const QString staging = target + QStringLiteral(".new");
-    const QString previous = target + QStringLiteral(".old");
-    const QString realSource = platform::sysPath(source);
-    const QString realStaging = platform::sysPath(staging);
-    const QString realTarget = platform::sysPath(target);
-
-    auto refuse = [&](const QString &why) {
-        QFile::remove(realStaging);
-        qCWarning(lcUpdate).noquote() << "update of" << target << "refused:" << why;
-        return false;
-    };
-
-    const QFileInfo sourceInfo(realSource);
-    if (source.isEmpty() || target.isEmpty() || !sourceInfo.isFile() || sourceInfo.size() == 0)
-        return refuse(QStringLiteral("no usable file at ") + source);
-    QString why = elfcheck::refusalForFile(realSource, kind);
+    const auto kind = file.executable ? elfcheck::Kind::Program : elfcheck::Kind::KernelModule;
+    const UpdatePaths real(file);
+    const QFileInfo sourceInfo(real.source);
+    if (file.source.isEmpty() || file.target.isEmpty() || !sourceInfo.isFile() || sourceInfo.size() == 0)
+        return QStringLiteral("no usable file at ") + file.source;
+    QString why = elfcheck::refusalForFile(real.source, kind);
     if (!why.isEmpty())
-        return refuse(source + QStringLiteral(": ") + why);
-    QFile::remove(realStaging);
-    if (!shellCopy(source, staging))
-        return refuse(QStringLiteral("copy failed"));
-    const QFileInfo stagedInfo(realStaging);
+        return file.source + QStringLiteral(": ") + why;
+    QFile::remove(real.staging);
+    if (!shellCopy(file.source, file.target + QStringLiteral(".new")))
+        return QStringLiteral("copy failed");
+    const QFileInfo stagedInfo(real.staging);
     if (!stagedInfo.isFile() || stagedInfo.size() != sourceInfo.size())
-        return refuse(QStringLiteral("copy holds %1 of %2 bytes").arg(stagedInfo.size()).arg(sourceInfo.size()));
+        return QStringLiteral("copy holds %1 of %2 bytes").arg(stagedInfo.size()).arg(sourceInfo.size());
     // What the copy holds is what will run; the stick may have changed under it.
-    why = elfcheck::refusalForFile(realStaging, kind);
+    why = elfcheck::refusalForFile(real.staging, kind);
     if (!why.isEmpty())
-        return refuse(QStringLiteral("the copy: ") + why);
+        return QStringLiteral("the copy: ") + why;
     QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
         | QFileDevice::ReadOther;
-    if (executable)
+    if (file.executable)
         permissions |= QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
-    if (!QFile::setPermissions(realStaging, permissions))
-        return refuse(QStringLiteral("cannot set permissions"));
-    if (!syncFile(realStaging))
-        return refuse(QStringLiteral("cannot flush the copy"));
+    if (!QFile::setPermissions(real.staging, permissions))
+        return QStringLiteral("cannot set permissions");
+    if (!syncFile(real.staging))
+        return QStringLiteral("cannot flush the copy");
+    return QString();
+}
 
-    if (QFileInfo::exists(realTarget)) {
+// Moves a staged file in with one rename, keeping the file it replaces as
+// <target>.old. Empty when moved in, else why not (the target unchanged).
+QString moveIn(const FileIo::UpdateFile &file, bool *hadPrevious)
+{
+    const UpdatePaths real(file);
+    *hadPrevious = QFileInfo::exists(real.target);
+    if (*hadPrevious) {
         // A hard link keeps the previous file without a second copy on flash.
-        const QString realPrevious = platform::sysPath(previous);
-        QFile::remove(realPrevious);
-        if (::link(QFile::encodeName(realTarget).constData(), QFile::encodeName(realPrevious).constData()) != 0
-            && !QFile::copy(realTarget, realPrevious))
-            return refuse(QStringLiteral("cannot keep the previous file as ") + previous);
+        QFile::remove(real.previous);
+        if (::link(QFile::encodeName(real.target).constData(), QFile::encodeName(real.previous).constData()) != 0
+            && !QFile::copy(real.target, real.previous))
+            return QStringLiteral("cannot keep the previous file as ") + file.target + QStringLiteral(".old");
     }
-    if (::rename(QFile::encodeName(realStaging).constData(), QFile::encodeName(realTarget).constData()) != 0)
-        return refuse(QStringLiteral("cannot move the copy in"));
+    if (!renameFile(real.staging, real.target))
+        return QStringLiteral("cannot move the copy in");
+    return QString();
+}
+
+// Undoes moveIn: the previous file goes back with one rename, or the new
+// one goes when there was none before it.
+bool putBack(const FileIo::UpdateFile &file, bool hadPrevious)
+{
+    const UpdatePaths real(file);
+    return hadPrevious ? renameFile(real.previous, real.target) : QFile::remove(real.target);
+}
+
+void removeStaged(const QVector<FileIo::UpdateFile> &files)
+{
+    for (const FileIo::UpdateFile &file : files)
+        QFile::remove(UpdatePaths(file).staging);
+}
+
+} // namespace
+
+bool FileIo::installUpdate(QString source, QString target, bool executable)
+{
+    return installUpdates({{source, target, executable}}).value(0) == installed;
+}
+
+// A driver and a program from one stick must match: the board never gets a
+// new program on an old driver (or the other way round) because half of the
+// update failed. Every file is staged first; only then are they moved in.
+QStringList FileIo::installUpdates(const QVector<UpdateFile> &files)
+{
+    QStringList outcome;
+    for (const UpdateFile &file : files) {
+        const QString why = stage(file);
+        if (!why.isEmpty())
+            qCWarning(lcUpdate).noquote() << "update of" << file.target << "refused:" << why;
+        outcome.append(why.isEmpty() ? held : failed);
+    }
+    if (outcome.contains(failed)) {
+        removeStaged(files);
+        return outcome;
+    }
+    QVector<bool> hadPrevious(files.size());
+    for (int i = 0; i < files.size(); ++i) {
+        bool had = false;
+        const QString why = moveIn(files[i], &had);
+        hadPrevious[i] = had;
+        if (why.isEmpty())
+            continue;
+        qCWarning(lcUpdate).noquote() << "update of" << files[i].target << "refused:" << why;
+        outcome[i] = failed;
+        removeStaged(files);
+        for (int j = i - 1; j >= 0; --j) {
+            if (putBack(files[j], hadPrevious[j])) {
+                qCInfo(lcUpdate).noquote() << "put back the previous" << files[j].target;
+            } else {
+                qCWarning(lcUpdate).noquote() << "could not put back the previous" << files[j].target;
+                outcome[j] = failed;
+            }
+        }
+        ::sync();
+        return outcome;
+    }
     ::sync();
-    qCInfo(lcUpdate).noquote() << "installed" << source << "as" << target;
-    return true;
+    for (int i = 0; i < files.size(); ++i) {
+        qCInfo(lcUpdate).noquote() << "installed" << files[i].source << "as" << files[i].target;
+        outcome[i] = installed;
+    }
+    return outcome;
 }
 
 // The stick stays mounted until the copy has been checked and flushed, so a

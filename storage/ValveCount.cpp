@@ -101,9 +101,16 @@ void ValveCount::addCycles(double cycles)
     }
 }
 
+// Called before a reboot: cycles the chip cannot take now (valve off, write
+// refused) are parked in the valve's mirror, from which the next start's
+// read takes them back, rather than lost with this process.
 bool ValveCount::writePending()
 {
-    return device.isEmpty() || pending == 0 || writeHeld();
+    if (device.isEmpty() || pending == 0 || writeHeld())
+        return true;
+    if (pending > 0 && !FileIo().raiseValveMirror(device, total(), chipFlags))
+        qCWarning(lcEeprom).noquote() << "cycles of valve" << device << "lost: its mirror could not be written";
+    return false;
 }
 
 // Every 20000 cycles, and once more when the total reaches the top of what

@@ -49,6 +49,7 @@ public slots:
     // Adds dispensed cycles (a JS number: ten-digit reports stay whole).
     void addCycles(double cycles);
     // Writes the cycles not yet on the chip; true when nothing is left over.
+    // What the chip does not take goes to the valve's mirror.
     bool writePending();
 
 signals:

@@ -106,13 +106,18 @@ void TestOperatorPages::softwareUpdate_data()
     QTest::addColumn<bool>("driver");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("reboots");
-    QTest::newRow("good program") << elfsample::read("program-pie") << false << "System rebooting..." << true;
+    QTest::addColumn<QString>("squat"); // the program's name + this is taken by a folder
+    QTest::newRow("good program") << elfsample::read("program-pie") << false << "System rebooting..." << true << "";
     QTest::newRow("text refused") << QByteArray("# ZUM jet valve console\n") << false
-                                  << "Application Software Update Failed !" << false;
-    QTest::newRow("driver only") << QByteArray() << true << "No Valid File Found" << true;
-    // Half an update is none: a good driver does not go in beside a refused program.
-    QTest::newRow("good driver, text program") << QByteArray("#!/bin/sh\n") << true
-                                               << "Application Software Update Failed !" << false;
+                                  << "Application Software Update Failed !" << false << "";
+    QTest::newRow("driver only") << QByteArray() << true << "No Valid File Found" << true << "";
+    // Half an update is none: a good driver does not go in beside a refused
+    // program, nor stays in when the program's copy or move fails after it.
+    const QByteArray program = elfsample::read("program-pie");
+    const QString failed = "Application Software Update Failed !";
+    QTest::newRow("good driver, text program") << QByteArray("#!/bin/sh\n") << true << failed << false << "";
+    QTest::newRow("good driver, program copy fails") << program << true << failed << false << ".new";
+    QTest::newRow("good driver, program not moved in") << program << true << failed << false << ".old";
 }
 
 // The stick is a device the fake mount tool accepts with the update folder
@@ -123,6 +128,7 @@ void TestOperatorPages::softwareUpdate()
     QFETCH(bool, driver);
     QFETCH(QString, message);
     QFETCH(bool, reboots);
+    QFETCH(QString, squat);
 
     fx.click("currentProgramButtonID");
     testroot::writeFile("/usr/bin/zumvalvecontroller", "old program");
@@ -134,6 +140,11 @@ void TestOperatorPages::softwareUpdate()
         testroot::writeFile("/media/usb/JET_VALVE/zumvalvecontroller", program);
     if (driver)
         testroot::writeFile("/media/usb/JET_VALVE/zuvc.ko", elfsample::read("module"));
+    const QString squatted = "/usr/bin/zumvalvecontroller" + squat;
+    if (!squat.isEmpty()) {
+        QFile::remove(testroot::path(squatted));
+        testroot::writeFile(squatted + "/squat", "");
+    }
     const int rebootsBefore = calls().count("reboot");
 
     QVERIFY(fx.click("settingsButtonID"));
@@ -153,6 +164,7 @@ void TestOperatorPages::softwareUpdate()
         QTest::qWait(6000);
         QCOMPARE(calls().count("reboot"), rebootsBefore);
     }
+    QVERIFY(squat.isEmpty() || QDir(testroot::path(squatted)).removeRecursively());
 }
 
 ZUM_TEST_GUI_MAIN(TestOperatorPages)

@@ -54,9 +54,10 @@ private slots:
 
     // Steps: "read", "add N", "reboot" (write what is pending), "chip N" (the
     // fitted chip holds N), "swap N" (valve B holding N replaces A), "off",
-    // "on N" (A taken off, back alone holding N), "retried" (a retried read found
-    // it), "looks N" (N retried reads found none), "age", "aged" (the
-    // listing files are marked old, and are still). Afterwards: the counts of
+    // "on N" (A taken off, back alone holding N), "refuse" (A's chip takes no
+    // writes), "retried" (a retried read found it), "looks N" (N retried reads
+    // found none), "age", "aged" (the listing files are marked old, and are
+    // still), "next N" (the console after a restart reads a total of N). Afterwards: the counts of
     // A's and B's chips and A's mirror (-1: none), the total and its chip.
     void count_data()
     {
@@ -81,6 +82,10 @@ private slots:
         row("re-read of a higher chip", "chip 100000,read,add 10,chip 200000,read", {200000, -1, 200000, 200000}, a);
         row("off at the write, back later", "chip 100000,read,add 19999,off,add 5,on 100000,retried",
             {120004, -1, 120004, 120004}, a);
+        // Cycles the chip cannot take before a reboot wait in the mirror.
+        row("off at a reboot", "chip 100000,read,add 5,off,reboot,on 100000,next 100005", {100005, -1, 100005, 100005}, a);
+        row("refused at a reboot", "chip 100000,read,add 5,refuse,reboot,on 100000,next 100005",
+            {100005, -1, 100005, 100005}, a);
         row("counted before the first read", "off,read,add 25000,on 100,retried", {25100, -1, 25100, 25100}, a);
         // A console without a chip looks every 10 s, all day: the looks
         // rewrite nothing (the first leaves the name seen last).
@@ -110,6 +115,8 @@ private slots:
             {"reboot", [&](qint64) { valve.writePending(); }},
             {"chip", [&](qint64 n) { bus().putRecord(uint32_t(n), 1, fitted); }},
             {"off", [&](qint64) { bus().removeSlave(slave()); }},
+            {"refuse", [&](qint64) { bus().replaceEeprom("/dev/full"); }},
+            {"next", [&](qint64 n) { ValveCount next; next.readValve(); QCOMPARE(next.total(), n); }},
             {"swap", [&](qint64 n) { fit(valveB, n); }},
             {"on", [&](qint64 n) { fit(slave(), n); }},
             {"retried", [&](qint64) { QVERIFY(valve.retryTimer().isActive()); QTRY_VERIFY(!valve.retryTimer().isActive()); }},

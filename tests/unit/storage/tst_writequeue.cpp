@@ -69,8 +69,9 @@ private slots:
     }
 
     // The newest leftover of an interrupted save restores its file; every
-    // leftover goes, files with one dot stay; a file without leftovers
-    // (a profile never saved) prints nothing on the console's output.
+    // leftover goes, files with one dot or of other owners stay; a file
+    // without leftovers (a profile never saved) prints nothing on the
+    // console's output.
     void recoverRestoresLeftoverAndClearsTemporaries()
     {
         testroot::writeFile("/media/data/3JV.profile.Ab34Cd", "older save");
@@ -81,6 +82,9 @@ private slots:
         testroot::writeFile("/media/data/7JV.profile.Pq09Lm", "other leftover");
         testroot::writeFile("/media/data/1JV.profile_BKUP", "untouched");
         testroot::writeFile("/media/data/ot.log", "untouched");
+        const QStringList foreign{"3JV.profile.orig", "zumstart.good.tmp", "zumstart.log.1"};
+        for (const QString &name : foreign)
+            testroot::writeFile("/media/data/" + name, "foreign");
         FileIo().recoverFile("/media/data/3JV.profile");
         QTemporaryFile output;
         QVERIFY(output.open());
@@ -93,7 +97,8 @@ private slots:
         QCOMPARE(output.readAll(), QByteArray());
         QStringList left = QDir(testroot::path("/media/data")).entryList(QDir::Files);
         left.sort();
-        QCOMPARE(left, (QStringList{"1JV.profile_BKUP", "3JV.profile", "ot.log"}));
+        QCOMPARE(left, (QStringList{"1JV.profile_BKUP", "3JV.profile", "3JV.profile.orig", "ot.log", "zumstart.good.tmp",
+                                    "zumstart.log.1"}));
         QCOMPARE(testroot::readFile("/media/data/3JV.profile"), QByteArray("recovered"));
     }
 
