@@ -7,6 +7,10 @@
 #include <QStateMachine>
 #include <QTimer>
 
+namespace {
+const qint64 maxProfileCount = 2147483647;
+}
+
 void GuiThread::intializeVariables(QString machine)
 {
     boardControl.init(machine);
@@ -154,7 +158,8 @@ void GuiThread::runStateSlot()
             runCommandSent = true;
             runElapsed = 0;
             transmitRunCommand();
-            param.cycleCount += param.dispenseCycles;
+            // The profile's count stops at the largest count a profile holds.
+            param.cycleCount = int(qMin<qint64>(qint64(param.cycleCount) + param.dispenseCycles, maxProfileCount));
             emit counterUpdated(param.cycleCount);
         }
         if (runDuration < 500.0f) {

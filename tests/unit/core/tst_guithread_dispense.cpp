@@ -10,9 +10,9 @@ class TestGuiThreadDispense : public QObject
     Q_OBJECT
 
     // Loads a profile; the board log is cleared so that only the run traffic remains.
-    static void load(Bench &bench, int dwell, int cycles, int mode = 0)
+    static void load(Bench &bench, int dwell, int cycles, int mode = 0, int count = 100)
     {
-        bench.gui->setProfileParams(4, cycles, dwell, 50, 0, 0, 0, 100, mode, 0);
+        bench.gui->setProfileParams(4, cycles, dwell, 50, 0, 0, 0, count, mode, 0);
         bench.board->clearLog();
     }
 
@@ -22,10 +22,12 @@ private slots:
         QTest::addColumn<int>("dwell");
         QTest::addColumn<int>("cycles");
         QTest::addColumn<int>("ticks");
+        QTest::addColumn<int>("count"); // the profile's own count before the run
         // runDuration = dwell [s] x cycles x 600 in single precision.
-        QTest::newRow("just under 500 ms") << 833333 << 1 << 0;
-        QTest::newRow("just over 500 ms") << 833334 << 1 << 6;
-        QTest::newRow("600 ms") << 1000 << 1000 << 7;
+        QTest::newRow("just under 500 ms") << 833333 << 1 << 0 << 100;
+        QTest::newRow("just over 500 ms") << 833334 << 1 << 6 << 100;
+        QTest::newRow("600 ms") << 1000 << 1000 << 7 << 100;
+        QTest::newRow("count stops at its limit") << 1 << 20000 << 0 << 2147480000;
     }
 
     void runIsTimedInTicks()
@@ -33,14 +35,15 @@ private slots:
         QFETCH(int, dwell);
         QFETCH(int, cycles);
         QFETCH(int, ticks);
+        QFETCH(int, count);
         Bench bench;
         QVERIFY(bench.up());
-        load(bench, dwell, cycles);
+        load(bench, dwell, cycles, 0, count);
         QSignalSpy percent(bench.gui.get(), &GuiThread::txnPercent);
         QSignalSpy counter(bench.gui.get(), &GuiThread::counterUpdated);
         bench.gui->setRunButtonStatus(true);
         QTRY_VERIFY_WITH_TIMEOUT(bench.gui->isIdle() && !bench.gui->runTimerActive(), 3000);
-        QCOMPARE(values(counter), QList<int>{100 + cycles});
+        QCOMPARE(values(counter), QList<int>{int(qMin<qint64>(qint64(count) + cycles, INT_MAX))});
         QCOMPARE(percent.count() - percent.count({0.01f}), ticks);
         // The run command: "P06:" alone, then the carriage return in a write of its own.
         const QList<sim::BoardChunk> in = bench.board->received();
