@@ -73,6 +73,7 @@ bool GuiThread::pacedCommandHalfSent() const
 
 bool GuiThread::writeAllParameters()
 {
+    retryCount = 0; // failures of an earlier, abandoned write are not this one's
     echoExpected = false;
     send(QStringLiteral("\r"));
     awaitReply();
@@ -159,6 +160,7 @@ void GuiThread::sendTriggerMode(bool triggerModeCamera)
     qDebug().noquote() << QStringLiteral("GuiThread::sendTriggerMode(bool triggerModeCamera): ")
                               + (triggerModeCamera ? QStringLiteral("true") : QStringLiteral("false"));
     const int value = triggerModeCamera ? 1 : 0;
+    retryCount = 0;
     verifiedExchange(commandLine("P28:", value), QStringLiteral("P28:"), value, false);
 }
 
