@@ -43,9 +43,19 @@ void GuiThread::forceWriteToSerialPort()
         }
         return;
     }
+    writeRecord(param, runMode);
+}
+
+// The full write of `record` in `mode`; what the board confirmed is kept, so
+// that a start can tell whether the board holds what it is to dispense with.
+bool GuiThread::writeRecord(const ParamRecord &record, int mode)
+{
     writeInProgress = true;
-    writeCompleted = writeAllParameters();
+    writeCompleted = writeAllParameters(record, mode);
     writeInProgress = false;
+    boardHolds = record;
+    boardMode = mode;
+    return writeCompleted;
 }
 
 // The serial port does not hand over replies from inside its own data
@@ -71,7 +81,7 @@ bool GuiThread::pacedCommandHalfSent() const
     return pacedMidCommand && pacingTimer->isActive();
 }
 
-bool GuiThread::writeAllParameters()
+bool GuiThread::writeAllParameters(const ParamRecord &record, int mode)
 {
     retryCount = 0; // failures of an earlier, abandoned write are not this one's
     echoExpected = false;
@@ -91,15 +101,15 @@ bool GuiThread::writeAllParameters()
         {"P05:", &ParamRecord::dispenseCycles},
     };
     for (const Step &step : steps) {
-        const int value = param.*step.field;
+        const int value = record.*step.field;
         lastTx.*step.field = value;
         if (!verifiedExchange(commandLine(step.prefix, value), QLatin1String(step.prefix), value, true))
             return false;
         retryCount = 0;
     }
 
-    if (runMode == 0 || runMode == 1) {
-        if (!verifiedExchange(commandLine("P12:", runMode), QStringLiteral("P12:"), runMode, true))
+    if (mode == 0 || mode == 1) {
+        if (!verifiedExchange(commandLine("P12:", mode), QStringLiteral("P12:"), mode, true))
             return false;
         retryCount = 0;
     } else {
