@@ -53,11 +53,11 @@ private slots:
         QVERIFY(in.size() >= 2 && in[0].bytes == "P06:" && in[1].bytes == "\r");
     }
 
-    // Every way dispensing starts (run, repeat, line press, purge). Nothing
-    // starts while anything holds the valve, and nothing dispenses with
-    // values other than the shown profile's (the purge: its pulse count on
-    // them): a board that may hold others first gets the record in full, and
-    // the start is refused when that fails.
+    // Every way dispensing starts (run, repeat, line press, purge) and the
+    // calibration start. Nothing starts while anything holds the valve, and
+    // nothing dispenses with values other than the shown profile's (the
+    // purge: its pulse count on them): a board that may hold others first
+    // gets the record in full, and the start is refused when that fails.
     // Steps: "silent", "normal" (the board), "load" (dwell 1000, 5 pulses),
     // "load2" (another profile), "line" (a line-mode profile), "repeat"
     // (runs 300 ms apart), "run" (the run button), "purge", "purged"
@@ -77,6 +77,7 @@ private slots:
         QTest::newRow("run after a purge") << "load,purge,purged,|,run" << fullWrite(50, 0, 1000, 0, 0, 5, 0) + run;
         QTest::newRow("repeat after a failed write") << "load,repeat,run,wait,silent,load2,|" << silentWrite(60);
         QTest::newRow("line press, then a hold") << "line,|,run,hold" << QList<QByteArray>{"P05:1000000\r", "x"};
+        QTest::newRow("calibration while held") << "load,hold,|,calibrate" << QList<QByteArray>{};
     }
 
     void startsNeedTheShownValuesOnTheBoard()
