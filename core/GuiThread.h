@@ -162,6 +162,7 @@ private:
     void pause(int ms);
     void endHeaterPhase();
     void stopPacingAtCommandEnd();
+    bool stopDue() const;
     bool verifiedExchange(const QString &line, const QString &prefix, int value, bool rearmEachAttempt);
     static QString commandLine(const char *prefix, int value);
 

@@ -81,7 +81,7 @@ void GuiThread::setRunButtonStatus(bool state)
 // written in full first, and the start is refused when that fails.
 bool GuiThread::mayStartDispensing(const ParamRecord &wanted, int mode)
 {
-    if (valveHeld) {
+    if (valveHeld || stopDue()) {
         qDebug().noquote() << QStringLiteral("dispensing refused : a fault or stop holds the valve");
         return false;
     }

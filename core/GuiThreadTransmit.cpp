@@ -135,6 +135,13 @@ bool GuiThread::verifiedExchange(const QString &line, const QString &prefix, int
             return true;
         // Without re-arming, an echo once checked is not checked again.
         armed = echoExpected;
+        if (stopDue()) {
+            echoExpected = false;
+            const QString msg = QStringLiteral("serial exchange abandoned for a stop : %1").arg(line.trimmed());
+            qDebug().noquote() << msg;
+            serialLink.writeToLog(msg);
+            return false;
+        }
         ++retryCount;
         qDebug().noquote() << QStringLiteral("serial retry");
         if (retryCount >= 4)
@@ -150,6 +157,15 @@ bool GuiThread::verifiedExchange(const QString &line, const QString &prefix, int
             return false;
         }
     }
+}
+
+// The window thread's events wait while an exchange waits for replies. The
+// stops that can be seen without them (the input thread's latched requests,
+// the DB9 dispense-control input) are looked at between the waits, so that
+// a stop does not queue behind a whole write the board never answers.
+bool GuiThread::stopDue() const
+{
+    return !valveHeld && (inputMonitor.latchedRequests() != 0 || boardControl.getDispensingCtrlStatus() == 0);
 }
 
 void GuiThread::checkAndWriteToSerialPort()

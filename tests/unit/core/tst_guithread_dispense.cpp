@@ -61,8 +61,9 @@ private slots:
     // Steps: "silent", "normal" (the board), "load" (dwell 1000, 5 pulses),
     // "load2" (another profile), "line" (a line-mode profile), "repeat"
     // (runs 300 ms apart), "run" (the run button), "purge", "purged"
-    // (released), "hold", "calibrate", "wait" (100 ms), "|" (the lines
-    // the board receives from here on are compared).
+    // (released), "hold", "db9" (the input opens; not yet polled),
+    // "calibrate", "wait" (100 ms), "|" (the lines the board receives from
+    // here on are compared).
     void startsNeedTheShownValuesOnTheBoard_data()
     {
         QTest::addColumn<QString>("steps");
@@ -77,6 +78,7 @@ private slots:
         QTest::newRow("run after a purge") << "load,purge,purged,|,run" << fullWrite(50, 0, 1000, 0, 0, 5, 0) + run;
         QTest::newRow("repeat after a failed write") << "load,repeat,run,wait,silent,load2,|" << silentWrite(60);
         QTest::newRow("line press, then a hold") << "line,|,run,hold" << QList<QByteArray>{"P05:1000000\r", "x"};
+        QTest::newRow("run as the DB9 input opens") << "load,db9,|,run" << QList<QByteArray>{};
         QTest::newRow("calibration while held") << "load,hold,|,calibrate" << QList<QByteArray>{};
     }
 
@@ -84,10 +86,15 @@ private slots:
     {
         QFETCH(QString, steps);
         QFETCH(QList<QByteArray>, lines);
+        sim::SimSysfs::build(testroot::root());
+        struct Db9Closed { // for the tests that follow, whatever happens here
+            ~Db9Closed() { sim::SimSysfs(testroot::root()).setDispenseControl(1); }
+        } db9Closed;
         Bench bench;
         QVERIFY(bench.up());
         GuiThread *gui = bench.gui.get();
         const QMap<QString, std::function<void()>> act{
+            {"db9", [&] { sim::SimSysfs(testroot::root()).setDispenseControl(0); }},
             {"silent", [&] { bench.board->setFaultMode(sim::BoardFault::Silent); }},
             {"normal", [&] { bench.board->setFaultMode(sim::BoardFault::None); }},
             {"load", [&] { gui->setProfileParams(4, 5, 1000, 50, 0, 0, 0, 100, 0, 0); }},
