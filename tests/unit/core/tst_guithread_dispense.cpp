@@ -72,7 +72,8 @@ private slots:
         const auto silentWrite = [](int duty) {
             return QList<QByteArray>{"\r"} + QVector<QByteArray>(10, "P04:" + QByteArray::number(duty) + "\r").toList();
         };
-        QTest::newRow("run after a failed write") << "silent,load,normal,|,run" << fullWrite(50, 0, 1000, 0, 0, 5, 0) + run;
+        QTest::newRow("run after a failed write") << "silent,load,normal,|,run"
+                                                  << fullWrite(50, 0, 1000, 0, 0, 5, 0) + run;
         QTest::newRow("run, board still silent") << "silent,load,|,run" << silentWrite(50);
         QTest::newRow("purge") << "load,|,purge" << fullWrite(50, 0, 1000, 0, 0, 999999, 0) + run;
         QTest::newRow("run after a purge") << "load,purge,purged,|,run" << fullWrite(50, 0, 1000, 0, 0, 5, 0) + run;

@@ -65,7 +65,8 @@ private slots:
         QTest::newRow("silent") << false << BoardFault::Silent << -1 << false << 10 << 7 << false;
         // Without re-arming, the attempt after a checked wrong echo passes whatever comes.
         QTest::newRow("trigger wrong then anything") << true << BoardFault::WrongEcho << -1 << false << 2 << 0 << false;
-        QTest::newRow("trigger wrong behind a waiting report") << true << BoardFault::WrongEcho << 1 << true << 2 << 0 << false;
+        QTest::newRow("trigger wrong behind a waiting report") << true << BoardFault::WrongEcho << 1 << true << 2 << 0
+                                                               << false;
         QTest::newRow("trigger split echo") << true << BoardFault::SplitEcho << -1 << false << 2 << 0 << false;
         QTest::newRow("trigger silent") << true << BoardFault::Silent << -1 << false << 10 << 7 << false;
         // Each write counts its own failures.
