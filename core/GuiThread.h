@@ -60,8 +60,8 @@ public:
     bool isCalibrating() const;
     bool runTimerActive() const;
     bool heaterToggleActive() const;
-    // Result of the last full parameter write: true when all steps were
-    // acknowledged, so the board holds the values last given.
+    // True when the last full parameter write had all its steps acknowledged
+    // and nothing has changed the board's values since.
     bool lastWriteCompleted() const { return writeCompleted; }
     // The heater is asked for and nothing holds the valve.
     bool heaterEnabled() const { return heaterWanted && !valveHeld; }
@@ -147,9 +147,11 @@ private:
     void buildMachines();
     void buildTimers();
     void restoreAfterCalibration();
-    bool writeAllParameters();
+    bool writeRecord(const ParamRecord &record, int mode);
+    bool writeAllParameters(const ParamRecord &record, int mode);
     bool exchangeBusy() const;
-    bool mayStartDispensing();
+    bool mayStartDispensing(const ParamRecord &wanted, int mode);
+    ParamRecord purgeRecord() const;
     void switchHeater(bool on);
     bool exchangeMustWait(std::function<void()> later);
     bool pacedCommandHalfSent() const;
@@ -160,6 +162,7 @@ private:
     void pause(int ms);
     void endHeaterPhase();
     void stopPacingAtCommandEnd();
+    bool stopDue() const;
     bool verifiedExchange(const QString &line, const QString &prefix, int value, bool rearmEachAttempt);
     static QString commandLine(const char *prefix, int value);
 
@@ -175,6 +178,7 @@ private:
     float runDuration = 0.0f;
     int runElapsed = 0;
     bool runCommandSent = false;
+    bool lineRunPending = false; // a line press waits for its run command
 
     bool echoExpected = false;
     bool retryPending = false;
@@ -202,11 +206,14 @@ private:
     int lastLinkState = -1; // -1 before the first report, then 0 or 1
     QStringList lastAddresses; // reported with the link up
 
-    ParamRecord param;
+    ParamRecord param; // the operator's profile, as shown
     ParamRecord lastTx;
     bool writeInProgress = false;
     bool writeScheduled = false;
+    // The board confirmed holding boardHolds in mode boardMode.
     bool writeCompleted = false;
+    ParamRecord boardHolds;
+    int boardMode = 2;
     Timing timing;
 
     QStateMachine *dispenseMachine = nullptr;

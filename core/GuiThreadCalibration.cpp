@@ -2,6 +2,7 @@
 
 #include "ProcessObjects.h"
 
+#include <QDebug>
 #include <QState>
 #include <QStateMachine>
 #include <QTimer>
@@ -27,6 +28,10 @@ void GuiThread::initAdcMaxStateMachine()
 
 void GuiThread::sendStartCalibrationSignal()
 {
+    if (valveHeld) {
+        qDebug().noquote() << QStringLiteral("calibration refused : a fault or stop holds the valve");
+        return;
+    }
     calibrationActive = true;
     emit switchAdcMaxMachineState1();
 }

@@ -7,6 +7,12 @@
 #include <QStateMachine>
 #include <QTimer>
 
+#include <tuple>
+
+namespace {
+const qint64 maxProfileCount = 2147483647;
+}
+
 void GuiThread::intializeVariables(QString machine)
 {
     boardControl.init(machine);
@@ -38,7 +44,7 @@ void GuiThread::setRunButtonStatus(bool state)
             stopController();
             return;
         }
-        if (!mayStartDispensing())
+        if (!mayStartDispensing(param, runMode))
             return;
         emit setRunInProgress(true);
         const float perCycle = float(param.fallTime) / 1000000.0f + float(param.riseTime) / 1000000.0f
@@ -47,10 +53,19 @@ void GuiThread::setRunButtonStatus(bool state)
         emit runMachine();
     } else if (runMode == 1) {
         if (state) {
-            if (!mayStartDispensing())
+            if (!mayStartDispensing(param, runMode))
                 return;
             send(QStringLiteral("P05:1000000\r"));
-            QTimer::singleShot(30, this, &GuiThread::transmitRunCommand);
+            writeCompleted = false; // the board counts for the line run now
+            lineRunPending = true;
+            // Whatever came in the meantime (a stop, a hold, the release)
+            // keeps the run command back.
+            QTimer::singleShot(30, this, [this] {
+                if (!lineRunPending || valveHeld)
+                    return;
+                lineRunPending = false;
+                transmitRunCommand();
+            });
             seqProfile = programValue;
         } else {
             stopController();
@@ -60,32 +75,41 @@ void GuiThread::setRunButtonStatus(bool state)
     }
 }
 
+// Every start of dispensing comes through here, the repeated ones too.
 // Nothing dispenses while a fault or stop holds the valve, nor with values
-// other than those shown: after a write that did not go through (the board
-// kept the previous ones), the whole record is written again first.
-bool GuiThread::mayStartDispensing()
+// other than `wanted`: unless the board confirmed holding them, they are
+// written in full first, and the start is refused when that fails.
+bool GuiThread::mayStartDispensing(const ParamRecord &wanted, int mode)
 {
-    if (valveHeld) {
+    if (valveHeld || stopDue()) {
         qDebug().noquote() << QStringLiteral("dispensing refused : a fault or stop holds the valve");
         return false;
     }
-    if (writeCompleted)
+    const auto sent = [](const ParamRecord &r) {
+        return std::make_tuple(r.dutyCycle, r.riseTime, r.dwell, r.fallTime, r.delay, r.dispenseCycles);
+    };
+    if (writeCompleted && boardMode == mode && sent(boardHolds) == sent(wanted))
         return true;
-    if (exchangeBusy())
-        return false;
-    writeInProgress = true;
-    writeCompleted = writeAllParameters();
-    writeInProgress = false;
-    if (!writeCompleted)
+    if (exchangeBusy() || !writeRecord(wanted, mode)) {
         qDebug().noquote() << QStringLiteral("dispensing refused : the board did not take the parameters");
-    return writeCompleted;
+        return false;
+    }
+    return true;
+}
+
+// A purge runs the shown profile's pulse in dot mode until it is released.
+GuiThread::ParamRecord GuiThread::purgeRecord() const
+{
+    ParamRecord purge = param;
+    purge.dispenseCycles = 999999;
+    return purge;
 }
 
 void GuiThread::setPurgeInThread(bool state)
 {
     if (!state)
         transmitStopCommand();
-    else if (mayStartDispensing())
+    else if (mayStartDispensing(purgeRecord(), 0))
         transmitRunCommand();
 }
 
@@ -110,6 +134,7 @@ void GuiThread::requestCycleCount()
 
 void GuiThread::stopController()
 {
+    lineRunPending = false;
     emit stopMachine();
     preHeatTimer->stop();
     sampleTimer->stop();
@@ -151,10 +176,17 @@ void GuiThread::runStateSlot()
 {
     if (!idleState->active()) {
         if (!runCommandSent) {
+            // A refused start ends a repeat rather than trying again.
+            if (!mayStartDispensing(param, runMode)) {
+                runTimer->stop();
+                stopController();
+                return;
+            }
             runCommandSent = true;
             runElapsed = 0;
             transmitRunCommand();
-            param.cycleCount += param.dispenseCycles;
+            // The profile's count stops at the largest count a profile holds.
+            param.cycleCount = int(qMin<qint64>(qint64(param.cycleCount) + param.dispenseCycles, maxProfileCount));
             emit counterUpdated(param.cycleCount);
         }
         if (runDuration < 500.0f) {

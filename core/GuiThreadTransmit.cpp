@@ -43,9 +43,19 @@ void GuiThread::forceWriteToSerialPort()
         }
         return;
     }
+    writeRecord(param, runMode);
+}
+
+// The full write of `record` in `mode`; what the board confirmed is kept, so
+// that a start can tell whether the board holds what it is to dispense with.
+bool GuiThread::writeRecord(const ParamRecord &record, int mode)
+{
     writeInProgress = true;
-    writeCompleted = writeAllParameters();
+    writeCompleted = writeAllParameters(record, mode);
     writeInProgress = false;
+    boardHolds = record;
+    boardMode = mode;
+    return writeCompleted;
 }
 
 // The serial port does not hand over replies from inside its own data
@@ -71,8 +81,9 @@ bool GuiThread::pacedCommandHalfSent() const
     return pacedMidCommand && pacingTimer->isActive();
 }
 
-bool GuiThread::writeAllParameters()
+bool GuiThread::writeAllParameters(const ParamRecord &record, int mode)
 {
+    retryCount = 0; // failures of an earlier, abandoned write are not this one's
     echoExpected = false;
     send(QStringLiteral("\r"));
     awaitReply();
@@ -90,15 +101,15 @@ bool GuiThread::writeAllParameters()
         {"P05:", &ParamRecord::dispenseCycles},
     };
     for (const Step &step : steps) {
-        const int value = param.*step.field;
+        const int value = record.*step.field;
         lastTx.*step.field = value;
         if (!verifiedExchange(commandLine(step.prefix, value), QLatin1String(step.prefix), value, true))
             return false;
         retryCount = 0;
     }
 
-    if (runMode == 0 || runMode == 1) {
-        if (!verifiedExchange(commandLine("P12:", runMode), QStringLiteral("P12:"), runMode, true))
+    if (mode == 0 || mode == 1) {
+        if (!verifiedExchange(commandLine("P12:", mode), QStringLiteral("P12:"), mode, true))
             return false;
         retryCount = 0;
     } else {
@@ -124,6 +135,13 @@ bool GuiThread::verifiedExchange(const QString &line, const QString &prefix, int
             return true;
         // Without re-arming, an echo once checked is not checked again.
         armed = echoExpected;
+        if (stopDue()) {
+            echoExpected = false;
+            const QString msg = QStringLiteral("serial exchange abandoned for a stop : %1").arg(line.trimmed());
+            qDebug().noquote() << msg;
+            serialLink.writeToLog(msg);
+            return false;
+        }
         ++retryCount;
         qDebug().noquote() << QStringLiteral("serial retry");
         if (retryCount >= 4)
@@ -139,6 +157,15 @@ bool GuiThread::verifiedExchange(const QString &line, const QString &prefix, int
             return false;
         }
     }
+}
+
+// The window thread's events wait while an exchange waits for replies. The
+// stops that can be seen without them (the input thread's latched requests,
+// the DB9 dispense-control input) are looked at between the waits, so that
+// a stop does not queue behind a whole write the board never answers.
+bool GuiThread::stopDue() const
+{
+    return !valveHeld && (inputMonitor.latchedRequests() != 0 || boardControl.getDispensingCtrlStatus() == 0);
 }
 
 void GuiThread::checkAndWriteToSerialPort()
@@ -159,6 +186,7 @@ void GuiThread::sendTriggerMode(bool triggerModeCamera)
     qDebug().noquote() << QStringLiteral("GuiThread::sendTriggerMode(bool triggerModeCamera): ")
                               + (triggerModeCamera ? QStringLiteral("true") : QStringLiteral("false"));
     const int value = triggerModeCamera ? 1 : 0;
+    retryCount = 0;
     verifiedExchange(commandLine("P28:", value), QStringLiteral("P28:"), value, false);
 }
 

@@ -95,6 +95,16 @@ Rectangle {
         calibLooseValue = 0
     }
 
+    // A fault or stop ends the calibration in the back end; the page, which
+    // covers the whole window, makes way so that the fault shows.
+    Connections {
+        target: handleThread
+        function onHeldFaultsChanged() {
+            if (calibrationPageID.visible && handleThread.heldFaults.length > 0)
+                calibrationCompleted()
+        }
+    }
+
     Rectangle {
         id: preCalibDialogID
 

@@ -12,7 +12,6 @@ Rectangle {
     property var currentProfile
     property bool purgeFlag: false
     property var orginalProfileBackupBeforePurge
-    property var runTimePurgeProfile
     property bool initialProfileLoad: true
     // Bumped whenever currentProfile changes, so the tiles redraw then only.
     property int profileRevision: 0
@@ -205,14 +204,12 @@ Rectangle {
 
     // ---- run, purge, service mode, stop ----
 
+    // The back end runs the purge's pulse count itself: the profile the
+    // board is given stays the one shown.
     function purgePress() {
         purgeFlag = true
         orginalProfileBackupBeforePurge = Profiles.copy(currentProfile)
-        runTimePurgeProfile = Profiles.copy(currentProfile)
-        runTimePurgeProfile.dispenseCycles = 999999
-        runTimePurgeProfile.mode = 0
         purgeRunMonitorTimerID.currentProfileModeBackup = currentProfile.mode
-        setProfileValues(runTimePurgeProfile)
         purgeRunTimerID.restart()
     }
 

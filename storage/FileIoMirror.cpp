@@ -143,7 +143,10 @@ int FileIo::epromFromFilesys(int mode, int *cycleCount, unsigned char *flags, QS
     // Rewriting the text the mirror already holds would only wear the flash.
     const bool rewrite = state == MirrorState::Missing || (state == MirrorState::Corrupt && mirror.fieldCount >= 3)
                          || mode == ForceCreate || *cycleCount > 0;
-    if (!rewrite || (mode != ForceCreate && state == MirrorState::Intact && mirrorText == record.text())) {
+    // An intact mirror above the chip holds cycles parked for this valve
+    // while it was off: a read only ever raises it.
+    const bool parked = state == MirrorState::Intact && mirror.count > *cycleCount;
+    if (!rewrite || (mode != ForceCreate && state == MirrorState::Intact && (mirrorText == record.text() || parked))) {
         logLine(QStringLiteral("FILESYS file exists and counts are equal -- no update"));
         return 0;
     }

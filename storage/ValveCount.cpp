@@ -38,8 +38,7 @@ bool ValveCount::readValve()
     QString looked;
     qint64 parked = -1;
     {
-        // The name must be that of the chip just read. What its mirror held
-        // before the read (which brings the mirror down to the chip) may be
+        // The name must be that of the chip just read. Its mirror may hold
         // cycles parked there while the valve was off.
         QMutexLocker locker(&eeprom::lock());
         looked = files.valveDevice();

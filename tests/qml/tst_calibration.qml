@@ -37,6 +37,7 @@ Item {
 
         function cleanup() {
             page.visible = false
+            handleThread.heldFaults = []
         }
 
         // Each step calls a page function with its arguments; then what the
@@ -47,10 +48,13 @@ Item {
             var tight = ["updateADCTightValue", 300, 450]
             return [
                 { tag: "closed before start", steps: [["preClose"]], text: "", icon: "Cancel", tight: 0, starts: 0, stops: 0, done: 1 },
+                // A fault ends the calibration in the back end; the page makes way for it.
+                { tag: "fault while preparing", steps: [["fault"]], text: "", icon: "Cancel", tight: 0, starts: 0, stops: 0, done: 1 },
                 { tag: "started", steps: [start], text: " Calibration in progress...", icon: "Cancel", tight: 0, starts: 1, stops: 0, done: 0 },
                 { tag: "warm-up report", steps: [start, warm], text: " Calibration in progress...", icon: "Submit", tight: 0, starts: 1, stops: 0, done: 0 },
                 { tag: "tight value", steps: [start, warm, tight, ["updateMaxValue", 480]], text: " Calibration in progress...", icon: "Submit", tight: 450, starts: 1, stops: 0, done: 0 },
                 { tag: "closed after completion", steps: [start, warm, ["informCalibrationDone"], ["closeProgress"]], text: " Calibration Stopped !", icon: "Submit", tight: 0, starts: 1, stops: 1, done: 1 },
+                { tag: "fault during calibration", steps: [start, warm, ["fault"]], text: " Calibration in progress...", icon: "Submit", tight: 0, starts: 1, stops: 0, done: 1 },
                 { tag: "reopened", steps: [start, warm, ["closeProgress"], ["reopen"], start], text: " Calibration in progress...", icon: "Cancel", tight: 0, starts: 2, stops: 1, done: 1 }
             ]
         }
@@ -64,7 +68,9 @@ Item {
             findChild(page, "calibProgressID").text = ""
             for (var i = 0; i < data.steps.length; ++i) {
                 var step = data.steps[i]
-                if (step[0] === "preClose")
+                if (step[0] === "fault")
+                    handleThread.heldFaults = ["AT ERR"]
+                else if (step[0] === "preClose")
                     mouseClick(findChild(page, "preCalibCloseButtonID"))
                 else if (step[0] === "reopen") {
                     page.visible = false

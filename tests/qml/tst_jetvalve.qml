@@ -189,12 +189,13 @@ Item {
         function test_purgeHoldKeepsOperatorProfile() {
             mousePress(item("purgeButtonID"))
             tryCompare(purgeOn, "count", 1)
+            compare(sent.count, 0) // the back end gives the board the purge's count itself
             page.updateCycleCounter(500)
             compare(page.currentProfile.cycleCount, 0)
             verify(page.saveProgram())
             compare(JSON.parse(fileIo.read(file(3))).dispenseCycles, "5")
             mouseRelease(item("purgeButtonID"))
-            tryCompare(sent, "count", 2)
+            tryCompare(sent, "count", 1)
             compare(lastSent().dispenseCycles, 5)
         }
 

@@ -1,5 +1,9 @@
 #include "BackendFixture.h"
 
+#include <QElapsedTimer>
+
+#include <thread>
+
 // The back end end to end through the facade, on the simulators: a profile
 // reaching board and remote queue, the held faults and stops with the lines
 // and permissions they drive, system type and the texts for the remote link.
@@ -78,6 +82,37 @@ private slots:
         th.setNozzleHeater(false);
         QTest::qWait(300); // the paced service command would be out by now
         QCOMPARE(fx->board->receivedBytes(), QByteArray());
+    }
+
+    // A stop that comes while a parameter write waits on a silent board
+    // ends the write at the next reply wait: the hold follows at once
+    // instead of queuing behind all the attempts left (1.3 s).
+    void stopCutsAWriteToASilentBoardShort_data()
+    {
+        QTest::addColumn<bool>("db9"); // else the amplifier over temperature
+        QTest::newRow("DB9 input opened") << true;
+        QTest::newRow("amplifier over temperature") << false;
+    }
+
+    void stopCutsAWriteToASilentBoardShort()
+    {
+        QFETCH(bool, db9);
+        ThreadHandler &th = *fx->handler;
+        fx->board->setFaultMode(sim::BoardFault::Silent);
+        std::thread stop([this, db9] {
+            QThread::msleep(250);
+            db9 ? fx->sysfs.setDispenseControl(0) : fx->sysfs.setAmpTemp(95);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        th.setProfileParam(2, 5, 300, 60, 100, 100, 1000, 0, 0, 0);
+        stop.join();
+        QTRY_COMPARE(fx->gpio(Control::Pin508Gpio), 1); // services off
+        const qint64 servicesOff = clock.elapsed();
+        fx->board->setFaultMode(sim::BoardFault::None);
+        db9 ? fx->sysfs.setDispenseControl(1) : fx->sysfs.setAmpTemp(30);
+        QTRY_VERIFY(th.heldFaults().isEmpty());
+        QVERIFY2(servicesOff < 1000, qPrintable(QString::number(servicesOff)));
     }
 
     void systemTypeAndRemoteTexts()

@@ -2,7 +2,10 @@
 // sequence modes, continuous runs and the dispense-control input.
 #include "CoreFixture.h"
 
+#include <functional>
+
 using corefixture::Bench;
+using corefixture::fullWrite;
 using corefixture::values;
 
 class TestGuiThreadDispense : public QObject
@@ -10,9 +13,9 @@ class TestGuiThreadDispense : public QObject
     Q_OBJECT
 
     // Loads a profile; the board log is cleared so that only the run traffic remains.
-    static void load(Bench &bench, int dwell, int cycles, int mode = 0)
+    static void load(Bench &bench, int dwell, int cycles, int mode = 0, int count = 100)
     {
-        bench.gui->setProfileParams(4, cycles, dwell, 50, 0, 0, 0, 100, mode, 0);
+        bench.gui->setProfileParams(4, cycles, dwell, 50, 0, 0, 0, count, mode, 0);
         bench.board->clearLog();
     }
 
@@ -22,10 +25,12 @@ private slots:
         QTest::addColumn<int>("dwell");
         QTest::addColumn<int>("cycles");
         QTest::addColumn<int>("ticks");
+        QTest::addColumn<int>("count"); // the profile's own count before the run
         // runDuration = dwell [s] x cycles x 600 in single precision.
-        QTest::newRow("just under 500 ms") << 833333 << 1 << 0;
-        QTest::newRow("just over 500 ms") << 833334 << 1 << 6;
-        QTest::newRow("600 ms") << 1000 << 1000 << 7;
+        QTest::newRow("just under 500 ms") << 833333 << 1 << 0 << 100;
+        QTest::newRow("just over 500 ms") << 833334 << 1 << 6 << 100;
+        QTest::newRow("600 ms") << 1000 << 1000 << 7 << 100;
+        QTest::newRow("count stops at its limit") << 1 << 20000 << 0 << 2147480000;
     }
 
     void runIsTimedInTicks()
@@ -33,50 +38,83 @@ private slots:
         QFETCH(int, dwell);
         QFETCH(int, cycles);
         QFETCH(int, ticks);
+        QFETCH(int, count);
         Bench bench;
         QVERIFY(bench.up());
-        load(bench, dwell, cycles);
+        load(bench, dwell, cycles, 0, count);
         QSignalSpy percent(bench.gui.get(), &GuiThread::txnPercent);
         QSignalSpy counter(bench.gui.get(), &GuiThread::counterUpdated);
         bench.gui->setRunButtonStatus(true);
         QTRY_VERIFY_WITH_TIMEOUT(bench.gui->isIdle() && !bench.gui->runTimerActive(), 3000);
-        QCOMPARE(values(counter), QList<int>{100 + cycles});
+        QCOMPARE(values(counter), QList<int>{int(qMin<qint64>(qint64(count) + cycles, INT_MAX))});
         QCOMPARE(percent.count() - percent.count({0.01f}), ticks);
         // The run command: "P06:" alone, then the carriage return in a write of its own.
         const QList<sim::BoardChunk> in = bench.board->received();
         QVERIFY(in.size() >= 2 && in[0].bytes == "P06:" && in[1].bytes == "\r");
     }
 
-    // The board kept its previous values after a write that failed: a run
-    // or purge first writes the shown profile in full and starts only once
-    // the board took it.
-    void dispensingAfterAFailedWriteSendsTheProfileFirst_data()
+    // Every way dispensing starts (run, repeat, line press, purge) and the
+    // calibration start. Nothing starts while anything holds the valve, and
+    // nothing dispenses with values other than the shown profile's (the
+    // purge: its pulse count on them): a board that may hold others first
+    // gets the record in full, and the start is refused when that fails.
+    // Steps: "silent", "normal" (the board), "load" (dwell 1000, 5 pulses),
+    // "load2" (another profile), "line" (a line-mode profile), "repeat"
+    // (runs 300 ms apart), "run" (the run button), "purge", "purged"
+    // (released), "hold", "db9" (the input opens; not yet polled),
+    // "calibrate", "wait" (100 ms), "|" (the lines the board receives from
+    // here on are compared).
+    void startsNeedTheShownValuesOnTheBoard_data()
     {
-        QTest::addColumn<bool>("purge");
-        QTest::addColumn<bool>("boardBack");
-        QTest::newRow("purge") << true << true;
-        QTest::newRow("run, board still silent") << false << false;
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        const QList<QByteArray> run{"P06:\r"};
+        const auto silentWrite = [](int duty) {
+            return QList<QByteArray>{"\r"} + QVector<QByteArray>(10, "P04:" + QByteArray::number(duty) + "\r").toList();
+        };
+        QTest::newRow("run after a failed write") << "silent,load,normal,|,run"
+                                                  << fullWrite(50, 0, 1000, 0, 0, 5, 0) + run;
+        QTest::newRow("run, board still silent") << "silent,load,|,run" << silentWrite(50);
+        QTest::newRow("purge") << "load,|,purge" << fullWrite(50, 0, 1000, 0, 0, 999999, 0) + run;
+        QTest::newRow("run after a purge") << "load,purge,purged,|,run" << fullWrite(50, 0, 1000, 0, 0, 5, 0) + run;
+        QTest::newRow("repeat after a failed write") << "load,repeat,run,wait,silent,load2,|" << silentWrite(60);
+        QTest::newRow("line press, then a hold") << "line,|,run,hold" << QList<QByteArray>{"P05:1000000\r", "x"};
+        QTest::newRow("run as the DB9 input opens") << "load,db9,|,run" << QList<QByteArray>{};
+        QTest::newRow("calibration while held") << "load,hold,|,calibrate" << QList<QByteArray>{};
     }
 
-    void dispensingAfterAFailedWriteSendsTheProfileFirst()
+    void startsNeedTheShownValuesOnTheBoard()
     {
-        QFETCH(bool, purge);
-        QFETCH(bool, boardBack);
+        QFETCH(QString, steps);
+        QFETCH(QList<QByteArray>, lines);
+        sim::SimSysfs::build(testroot::root());
+        struct Db9Closed { // for the tests that follow, whatever happens here
+            ~Db9Closed() { sim::SimSysfs(testroot::root()).setDispenseControl(1); }
+        } db9Closed;
         Bench bench;
         QVERIFY(bench.up());
-        bench.board->setFaultMode(sim::BoardFault::Silent);
-        load(bench, 1000, 5);
-        if (boardBack)
-            bench.board->setFaultMode(sim::BoardFault::None);
-        if (purge)
-            bench.gui->setPurgeInThread(true);
-        else
-            bench.gui->setRunButtonStatus(true);
-        const QList<QByteArray> write = corefixture::fullWrite(50, 0, 1000, 0, 0, 5, 0);
-        if (boardBack)
-            QTRY_COMPARE(bench.lines(), write + QList<QByteArray>{"P06:\r"});
-        QTest::qWait(200);
-        QCOMPARE(bench.lines().contains("P06:\r"), boardBack);
+        GuiThread *gui = bench.gui.get();
+        const QMap<QString, std::function<void()>> act{
+            {"db9", [&] { sim::SimSysfs(testroot::root()).setDispenseControl(0); }},
+            {"silent", [&] { bench.board->setFaultMode(sim::BoardFault::Silent); }},
+            {"normal", [&] { bench.board->setFaultMode(sim::BoardFault::None); }},
+            {"load", [&] { gui->setProfileParams(4, 5, 1000, 50, 0, 0, 0, 100, 0, 0); }},
+            {"load2", [&] { gui->setProfileParams(5, 7, 200, 60, 0, 0, 0, 100, 0, 0); }},
+            {"line", [&] { gui->setProfileParams(4, 2, 1000, 50, 0, 0, 0, 100, 1, 0); }},
+            {"repeat", [&] { gui->setRunConfig(true, 300, false, 0, 0); }},
+            {"run", [&] { gui->setRunButtonStatus(true); }},
+            {"purge", [&] { gui->setPurgeInThread(true); }},
+            {"purged", [&] { gui->setPurgeInThread(false); }},
+            {"hold", [&] { gui->holdValve(true); }},
+            {"calibrate", [&] { gui->sendStartCalibrationSignal(); }},
+            {"wait", [&] { QTest::qWait(100); }},
+            {"|", [&] { QThread::msleep(50), bench.board->clearLog(); }}, // once the board read what went out
+        };
+        for (const QString &step : steps.split(','))
+            act[step]();
+        QTRY_COMPARE_WITH_TIMEOUT(bench.lines(), lines, 4000);
+        QTest::qWait(400);
+        QCOMPARE(bench.lines(), lines);
     }
 
     void cyclicModeRepeatsUntilPressedAgain()

@@ -57,16 +57,23 @@ private slots:
         QTest::addColumn<bool>("reportWaiting"); // a count report is unread when the exchange starts
         QTest::addColumn<int>("sends");          // of the first verified line
         QTest::addColumn<int>("commsErrors");
+        QTest::addColumn<bool>("afterAbandoned"); // a write to a silent board was abandoned just before
         // P04 is sent 150; the board applies 99 and a wrong echo says 98.
-        QTest::newRow("three wrong echoes") << false << BoardFault::WrongEcho << 3 << false << 4 << 0;
-        QTest::newRow("four wrong echoes") << false << BoardFault::WrongEcho << 4 << false << 5 << 1;
-        QTest::newRow("always wrong") << false << BoardFault::WrongEcho << -1 << false << 10 << 7;
-        QTest::newRow("silent") << false << BoardFault::Silent << -1 << false << 10 << 7;
+        QTest::newRow("three wrong echoes") << false << BoardFault::WrongEcho << 3 << false << 4 << 0 << false;
+        QTest::newRow("four wrong echoes") << false << BoardFault::WrongEcho << 4 << false << 5 << 1 << false;
+        QTest::newRow("always wrong") << false << BoardFault::WrongEcho << -1 << false << 10 << 7 << false;
+        QTest::newRow("silent") << false << BoardFault::Silent << -1 << false << 10 << 7 << false;
         // Without re-arming, the attempt after a checked wrong echo passes whatever comes.
-        QTest::newRow("trigger wrong then anything") << true << BoardFault::WrongEcho << -1 << false << 2 << 0;
-        QTest::newRow("trigger wrong behind a waiting report") << true << BoardFault::WrongEcho << 1 << true << 2 << 0;
-        QTest::newRow("trigger split echo") << true << BoardFault::SplitEcho << -1 << false << 2 << 0;
-        QTest::newRow("trigger silent") << true << BoardFault::Silent << -1 << false << 10 << 7;
+        QTest::newRow("trigger wrong then anything") << true << BoardFault::WrongEcho << -1 << false << 2 << 0 << false;
+        QTest::newRow("trigger wrong behind a waiting report") << true << BoardFault::WrongEcho << 1 << true << 2 << 0
+                                                               << false;
+        QTest::newRow("trigger split echo") << true << BoardFault::SplitEcho << -1 << false << 2 << 0 << false;
+        QTest::newRow("trigger silent") << true << BoardFault::Silent << -1 << false << 10 << 7 << false;
+        // Each write counts its own failures.
+        QTest::newRow("one wrong echo after an abandoned write") << false << BoardFault::WrongEcho << 1 << false << 2 << 0
+                                                                 << true;
+        QTest::newRow("trigger wrong after an abandoned write") << true << BoardFault::WrongEcho << 1 << false << 2 << 0
+                                                                << true;
     }
 
     void badEchoesAreRetriedWithinBounds()
@@ -77,8 +84,15 @@ private slots:
         QFETCH(bool, reportWaiting);
         QFETCH(int, sends);
         QFETCH(int, commsErrors);
+        QFETCH(bool, afterAbandoned);
         Bench bench;
         QVERIFY(bench.up());
+        if (afterAbandoned) {
+            bench.board->setFaultMode(BoardFault::Silent);
+            bench.gui->setProfileParams(1, 5, 100, 150, 10, 20, 30, 0, 0, 0);
+            bench.board->setFaultMode(BoardFault::None);
+            bench.board->clearLog();
+        }
         QSignalSpy errors(bench.gui.get(), &GuiThread::gtCommsError);
         bench.board->setFaultMode(fault, count);
         if (reportWaiting) {

@@ -37,6 +37,7 @@ private slots:
         const QByteArray chip0 = QByteArray::fromHex("00000000012d01");
         const QByteArray chipMin = sim::SimOneWire::recordBytes(0x80000000u, 7);
         const QByteArray other = "777#1#" + QByteArray::number(recordCrc(777, 1));
+        const QByteArray higher = "25000#1#" + QByteArray::number(recordCrc(25000, 1));
         const QByteArray random;
         const QString zeros = QStringLiteral("#0#0#-294967296");
         QTest::newRow("12345") << chip12345 << none << "12345#1#35158" << random << chip12345;
@@ -51,6 +52,8 @@ private slots:
                                 << random << random;
         // Mirror upkeep from a good chip.
         QTest::newRow("count above 0 rewrites") << chip12345 << other << QString::fromLatin1(good) << good << chip12345;
+        // A higher mirror holds cycles parked for this valve while it was off.
+        QTest::newRow("higher mirror kept") << chip12345 << higher << QString::fromLatin1(good) << higher << chip12345;
         QTest::newRow("count 0 leaves intact") << chip0 << other << "0#1#301" << other << chip0;
         QTest::newRow("two fields, count 0: left") << chip0 << QByteArray("5#1") << "0#1#301" << QByteArray("5#1") << chip0;
         QTest::newRow("bad crc, count 0: rewritten") << chip0 << QByteArray("5#1#301") << "0#1#301" << random << chip0;

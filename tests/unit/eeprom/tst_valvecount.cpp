@@ -55,9 +55,10 @@ private slots:
     // Steps: "read", "add N", "reboot" (write what is pending), "chip N" (the
     // fitted chip holds N), "swap N" (valve B holding N replaces A), "off",
     // "on N" (A taken off, back alone holding N), "refuse" (A's chip takes no
-    // writes), "retried" (a retried read found it), "looks N" (N retried reads
-    // found none), "age", "aged" (the listing files are marked old, and are
-    // still), "next N" (the console after a restart reads a total of N). Afterwards: the counts of
+    // writes), "retried" (a retried read found it), "query" (the remote link
+    // reads the chip), "looks N" (N retried reads found none), "age", "aged"
+    // (the listing files are marked old, and are still), "next N" (the
+    // console after a restart reads a total of N). Afterwards: the counts of
     // A's and B's chips and A's mirror (-1: none), the total and its chip.
     void count_data()
     {
@@ -76,6 +77,8 @@ private slots:
         row("swap before a reboot", "chip 100000,read,add 5,swap 7,reboot", {-1, 7, 100005, 7}, valveB);
         row("swap while off", "chip 100000,read,off,add 20,swap 7,read", {-1, 7, 100020, 7}, valveB);
         row("back with its parked cycles", "chip 100000,read,add 15000,swap 7,add 5000,on 100000,read",
+            {120000, -1, 120000, 120000}, a);
+        row("parked cycles survive a remote query", "chip 100000,read,add 15000,swap 7,add 5000,on 100000,query,read",
             {120000, -1, 120000, 120000}, a);
         // The same valve read again keeps the larger count.
         row("re-read keeps the held count", "chip 100000,read,add 19999,read", {119999, -1, 119999, 119999}, a);
@@ -113,6 +116,7 @@ private slots:
             {"read", [&](qint64) { valve.readValve(); }},
             {"add", [&](qint64 n) { valve.addCycles(double(n)); }},
             {"reboot", [&](qint64) { valve.writePending(); }},
+            {"query", [&](qint64) { FileIo().jetValveReadEPROM(); }},
             {"chip", [&](qint64 n) { bus().putRecord(uint32_t(n), 1, fitted); }},
             {"off", [&](qint64) { bus().removeSlave(slave()); }},
             {"refuse", [&](qint64) { bus().replaceEeprom("/dev/full"); }},
