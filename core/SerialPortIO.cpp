@@ -19,9 +19,8 @@ SerialPortIO::SerialPortIO(QObject *parent)
     connect(&serialPort, &QSerialPort::readyRead, this, &SerialPortIO::readData);
     connect(&serialPort, &QSerialPort::errorOccurred, this, &SerialPortIO::handleError);
     connect(&serialPort, &QSerialPort::dataTerminalReadyChanged, this, &SerialPortIO::startComm);
-    // The log lives for one run. The shell is called directly: this object is
-    // built before main(), when no FileIo should exist yet.
-    platform::runShell("rm -f /media/data/myLog.txt*");
+    // The log lives for one run.
+    platform::removeFiles(QStringLiteral("/media/data/myLog.txt*"));
     portWasOpen = true;
 }
 

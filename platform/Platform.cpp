@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QSysInfo>
 
@@ -141,6 +143,16 @@ QByteArray mapCommand(const QByteArray &command)
 int runShell(const QByteArray &command)
 {
     return std::system(mapCommand(command).constData());
+}
+
+void removeFiles(const QString &boardPattern)
+{
+    const QString path = sysPath(boardPattern);
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const QDir dir(slash > 0 ? path.left(slash) : QStringLiteral("/"));
+    const QStringList names = dir.entryList({path.mid(slash + 1)}, QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : names)
+        QFile::remove(dir.filePath(name));
 }
 
 int exitCode(int status)

@@ -40,6 +40,11 @@ QByteArray mapCommand(const QByteArray &command);
 // the command are mapped with mapCommand() first.
 int runShell(const QByteArray &command);
 
+// Removes the files of a board folder whose names match a wildcard
+// ("/media/data/myLog.txt*"), as "rm -f" would, without starting a shell:
+// the old logs go at every start, before the first frame.
+void removeFiles(const QString &boardPattern);
+
 // Exit code of a wait status from runShell (-1 when the shell did not exit normally).
 int exitCode(int status);
 

@@ -84,7 +84,7 @@ QString withoutOldestEvents(QString text, int count)
 
 void FileIo::ensureOverTemperatureLog()
 {
-    exeSys(QStringLiteral("rm -f /media/data/otdate.dat"));
+    platform::removeFiles(QStringLiteral("/media/data/otdate.dat"));
     if (QFile::exists(platform::sysPath(logPath)))
         return;
     logLine(QStringLiteral("ot.log DNE, creating!!!"));
