@@ -120,22 +120,33 @@ bool ConsoleFixture::click(const char *objectName)
     return true;
 }
 
+// The window, an item, or one of the window's non-visual objects.
+QObject *ConsoleFixture::object(const char *objectName) const
+{
+    if (!win)
+        return nullptr;
+    if (qstrcmp(objectName, "mainWindow") == 0)
+        return win;
+    if (QQuickItem *found = item(objectName))
+        return found;
+    return win->findChild<QObject *>(QLatin1String(objectName));
+}
+
 QVariant ConsoleFixture::property(const char *objectName, const char *name) const
 {
-    QObject *target = qstrcmp(objectName, "mainWindow") == 0 ? static_cast<QObject *>(win) : item(objectName);
+    QObject *target = object(objectName);
     return target ? QQmlProperty::read(target, QLatin1String(name)) : QVariant();
 }
 
 void ConsoleFixture::setProperty(const char *objectName, const char *name, const QVariant &value) const
 {
-    QObject *target = qstrcmp(objectName, "mainWindow") == 0 ? static_cast<QObject *>(win) : item(objectName);
-    if (target)
+    if (QObject *target = object(objectName))
         QQmlProperty::write(target, QLatin1String(name), value);
 }
 
 QVariant ConsoleFixture::call(const char *objectName, const char *function, const QVariantList &args) const
 {
-    QObject *target = qstrcmp(objectName, "mainWindow") == 0 ? static_cast<QObject *>(win) : item(objectName);
+    QObject *target = object(objectName);
     QVariant result;
     if (!target)
         return result;

@@ -32,6 +32,8 @@ public:
     QQuickItem *item(const char *objectName) const;
     // Clicks the centre of a visible, enabled item; false if it cannot be clicked.
     bool click(const char *objectName);
+    // The window ("mainWindow"), an item, or one of the window's non-visual objects.
+    QObject *object(const char *objectName) const;
     QVariant property(const char *objectName, const char *name) const;
     void setProperty(const char *objectName, const char *name, const QVariant &value) const;
     // Runs a piece of script in the main window's scope, where its ids and functions are known.
