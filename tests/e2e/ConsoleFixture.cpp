@@ -6,6 +6,8 @@
 #include <QQmlExpression>
 #include <QQmlProperty>
 
+#include <utility>
+
 // The pages come from the bundle compiled into this static library.
 static void initBundle()
 {
@@ -46,7 +48,7 @@ void ConsoleFixture::writeSettings() const
     testroot::writeFile("/media/data/JetValveSettings.dat", settings.toLatin1());
 }
 
-bool ConsoleFixture::startConsole()
+bool ConsoleFixture::startConsole(const std::function<void()> &atFirstFrame)
 {
     GuiThread::Timing timing;
     timing.reinitAfterStartMs = 600000; // the start-up write is tested by the back end's own tests
@@ -56,6 +58,13 @@ bool ConsoleFixture::startConsole()
     win = engine->rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine->rootObjects().first());
     if (!win)
         return false;
+    // Nothing has been drawn yet: the window draws only from the event loop.
+    if (atFirstFrame) {
+        QObject::connect(win, &QQuickWindow::afterAnimating, win, [atFirstFrame, first = true]() mutable {
+            if (std::exchange(first, false))
+                atFirstFrame();
+        });
+    }
     win->setHeight(272);
     win->setWidth(480);
     win->showNormal();
