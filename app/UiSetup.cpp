@@ -5,15 +5,22 @@
 #include "SerialPortIO.h"
 #include "ThreadHandler.h"
 #include "WifiClass.h"
+#include "Worker.h"
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QQuickWindow>
 #include <QResource>
+#include <QTimer>
 #include <QtQml>
+
+#include <memory>
 
 namespace {
 
 QString builtInServerIP;
+
+constexpr int firstFrameWaitMs = 1000;
 
 QJSValue buildOptions(QQmlEngine *, QJSEngine *engine)
 {
@@ -52,4 +59,26 @@ void installBundledFont()
         return;
     }
     QFont::insertSubstitution(QStringLiteral("Gotham"), families.first());
+}
+
+void holdToolsUntilFirstFrame()
+{
+    platform::Worker::hold();
+}
+
+void continueAfterFirstFrame(QQuickWindow *window)
+{
+    const auto swapped = std::make_shared<QMetaObject::Connection>();
+    const auto goOn = [window, swapped] {
+        if (!*swapped)
+            return;
+        QObject::disconnect(*swapped);
+        *swapped = QMetaObject::Connection();
+        platform::Worker::release();
+        QMetaObject::invokeMethod(window, "firstFrameShown");
+    };
+    // Emitted on the render thread where there is one.
+    *swapped = QObject::connect(window, &QQuickWindow::frameSwapped, window, goOn, Qt::QueuedConnection);
+    QTimer::singleShot(firstFrameWaitMs, window, goOn);
+    QObject::connect(window, &QObject::destroyed, [] { platform::Worker::release(); });
 }

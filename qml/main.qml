@@ -83,6 +83,13 @@ ApplicationWindow {
         jetValve.visible = true
     }
 
+    // The rest of the start-up sequence, once the operating screen with
+    // profile 1 is on the screen (called by the program).
+    function firstFrameShown() {
+        jetValve.startOneSecondTimer()
+        handleThread.sendP26()
+    }
+
     function driverVersionRead(line) {
         var found = line !== "" ? Replies.driverVersionOf(line) : ""
         if (found !== "")
@@ -341,11 +348,7 @@ ApplicationWindow {
             systemSettingsID.readEpromCycleCountOnValveReplace()
     }
 
-    Component.onCompleted: {
-        initializeController()
-        jetValve.startOneSecondTimer()
-        handleThread.sendP26()
-    }
+    Component.onCompleted: initializeController()
 
     FileIo {
         id: fileIo

@@ -54,6 +54,7 @@ bool ConsoleFixture::startConsole(const std::function<void()> &atFirstFrame)
     timing.reinitAfterStartMs = 600000; // the start-up write is tested by the back end's own tests
     GuiThread::setTiming(timing);
     engine = std::make_unique<QQmlApplicationEngine>();
+    holdToolsUntilFirstFrame();
     engine->load(QUrl(QStringLiteral("qrc:///qml/main.qml")));
     win = engine->rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine->rootObjects().first());
     if (!win)
@@ -65,6 +66,7 @@ bool ConsoleFixture::startConsole(const std::function<void()> &atFirstFrame)
                 atFirstFrame();
         });
     }
+    continueAfterFirstFrame(win);
     win->setHeight(272);
     win->setWidth(480);
     win->showNormal();
