@@ -37,15 +37,14 @@ sleep 1
 console="$build/app/zumvalvecontroller"
 bare="$build/bench/bench_barewindow"
 
-# Median of ten starts to the first frame, in ms, counted from the moment
-# just before each start.
+# One start to the first frame, in ms, counted from the moment just before it.
 first_frame() {
-    i=0
-    while [ $i -lt 10 ]; do
-        ZUM_LAUNCH_NS=$(date +%s%N) ZUM_QUIT_ON_FIRST_FRAME=1 "$1" 2>/dev/null \
-            | sed -n 's/^first frame \([0-9.]*\) ms.*/\1/p'
-        i=$((i + 1))
-    done | sort -n | sed -n 5,6p | awk '{ s += $1 } END { printf "%.1f", s / NR }'
+    ZUM_LAUNCH_NS=$(date +%s%N) ZUM_QUIT_ON_FIRST_FRAME=1 "$1" 2>/dev/null \
+        | sed -n 's/^first frame \([0-9.]*\) ms.*/\1/p'
+}
+
+median_of_ten() {
+    sort -n | sed -n 5,6p | awk '{ s += $1 } END { printf "%.1f", s / NR }'
 }
 
 # Runs a program for N seconds; prints "<peak RSS kB> <CPU %>" over that time.
@@ -63,8 +62,16 @@ run_for() {
         'BEGIN { printf "%d %.2f", r, (b - a) * 100 / hz / s }'
 }
 
-bare_start=$(first_frame "$bare")
-console_start=$(first_frame "$console")
+# Ten starts of each, taking turns, so that a change in the machine's load
+# reaches both alike.
+i=0
+while [ $i -lt 10 ]; do
+    first_frame "$bare" >>"$root/bare.ms"
+    first_frame "$console" >>"$root/console.ms"
+    i=$((i + 1))
+done
+bare_start=$(median_of_ten <"$root/bare.ms")
+console_start=$(median_of_ten <"$root/console.ms")
 set -- $(run_for 5 "$bare")
 bare_rss=$1
 set -- $(run_for "$seconds" "$console")
