@@ -15,6 +15,7 @@
 #include <QtQml>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -68,17 +69,20 @@ void holdToolsUntilFirstFrame()
 
 void continueAfterFirstFrame(QQuickWindow *window)
 {
-    const auto swapped = std::make_shared<QMetaObject::Connection>();
-    const auto goOn = [window, swapped] {
-        if (!*swapped)
+    struct Wait {
+        bool over = false;
+        QMetaObject::Connection swapped;
+    };
+    const auto wait = std::make_shared<Wait>();
+    const auto goOn = [window, wait] {
+        if (std::exchange(wait->over, true))
             return;
-        QObject::disconnect(*swapped);
-        *swapped = QMetaObject::Connection();
+        QObject::disconnect(wait->swapped);
         platform::Worker::release();
         QMetaObject::invokeMethod(window, "firstFrameShown");
     };
     // Emitted on the render thread where there is one.
-    *swapped = QObject::connect(window, &QQuickWindow::frameSwapped, window, goOn, Qt::QueuedConnection);
+    wait->swapped = QObject::connect(window, &QQuickWindow::frameSwapped, window, goOn, Qt::QueuedConnection);
     QTimer::singleShot(firstFrameWaitMs, window, goOn);
     QObject::connect(window, &QObject::destroyed, [] { platform::Worker::release(); });
 }
