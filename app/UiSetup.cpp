@@ -5,15 +5,23 @@
 #include "SerialPortIO.h"
 #include "ThreadHandler.h"
 #include "WifiClass.h"
+#include "Worker.h"
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QQuickWindow>
 #include <QResource>
+#include <QTimer>
 #include <QtQml>
+
+#include <memory>
+#include <utility>
 
 namespace {
 
 QString builtInServerIP;
+
+constexpr int firstFrameWaitMs = 1000;
 
 QJSValue buildOptions(QQmlEngine *, QJSEngine *engine)
 {
@@ -52,4 +60,29 @@ void installBundledFont()
         return;
     }
     QFont::insertSubstitution(QStringLiteral("Gotham"), families.first());
+}
+
+void holdToolsUntilFirstFrame()
+{
+    platform::Worker::hold();
+}
+
+void continueAfterFirstFrame(QQuickWindow *window)
+{
+    struct Wait {
+        bool over = false;
+        QMetaObject::Connection swapped;
+    };
+    const auto wait = std::make_shared<Wait>();
+    const auto goOn = [window, wait] {
+        if (std::exchange(wait->over, true))
+            return;
+        QObject::disconnect(wait->swapped);
+        platform::Worker::release();
+        QMetaObject::invokeMethod(window, "firstFrameShown");
+    };
+    // Emitted on the render thread where there is one.
+    wait->swapped = QObject::connect(window, &QQuickWindow::frameSwapped, window, goOn, Qt::QueuedConnection);
+    QTimer::singleShot(firstFrameWaitMs, window, goOn);
+    QObject::connect(window, &QObject::destroyed, [] { platform::Worker::release(); });
 }

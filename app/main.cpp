@@ -47,6 +47,7 @@ int main(int argc, char *argv[])
     installBundledFont();
 
     QQmlApplicationEngine engine;
+    holdToolsUntilFirstFrame();
     engine.load(QUrl(QStringLiteral("qrc:///qml/main.qml")));
     QObject::connect(&engine, &QQmlApplicationEngine::quit, &app, &QApplication::quit);
 
@@ -63,6 +64,7 @@ int main(int argc, char *argv[])
     window->setHeight(272);
     window->setWidth(480);
     window->showNormal();
+    continueAfterFirstFrame(window);
     quitOnFirstFrameIfAsked(window);
     Heartbeat heartbeat;
 

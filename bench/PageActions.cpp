@@ -40,7 +40,7 @@ void insertStick(const QList<QPair<const char *, QByteArray>> &files)
 
 bool joinWifi(ConsoleFixture &fx, const char *ssid)
 {
-    fx.setProperty("wifiSettingsID", "connectionStatus", false);
+    fx.setProperty("wifiConnectionID", "connectionStatus", false);
     fx.call("wifiSettingsID", "selectNetwork", {QString::fromLatin1(ssid)});
     fx.call("wifiSettingsID", "connectToWifi");
     return text(fx, "wifiSettingsID", "currentSSID") == QLatin1String(ssid);
@@ -81,6 +81,8 @@ QList<PageAction> all()
          [](ConsoleFixture &fx) { return text(fx, "messageLineID") == QLatin1String("+"); }},
         {"Wi-Fi scan",
          [](ConsoleFixture &fx) {
+             // Nothing on the settings page opens the Wi-Fi page.
+             fx.run(QStringLiteral("settingsPageID.wifiSettingsPage()"));
              fx.setProperty("wifiSettingsID", "currentSSID", QStringLiteral("NIL"));
              fx.call("wifiSettingsID", "scanWifi");
              return true;
@@ -88,7 +90,7 @@ QList<PageAction> all()
          [](ConsoleFixture &fx) { return text(fx, "wifiSettingsID", "currentSSID") == QLatin1String("ZumLab"); }},
         {"Wi-Fi join, open network", [](ConsoleFixture &fx) { return joinWifi(fx, "ZumGuest"); },
          [](ConsoleFixture &fx) {
-             return text(fx, "wifiSettingsID", "statusText") == QLatin1String("Connected to ZumGuest");
+             return text(fx, "wifiConnectionID", "statusText") == QLatin1String("Connected to ZumGuest");
          }},
         {"Wi-Fi join, pass phrase from a stick",
          [](ConsoleFixture &fx) {
@@ -96,7 +98,7 @@ QList<PageAction> all()
              return joinWifi(fx, "ZumLab");
          },
          [](ConsoleFixture &fx) {
-             return text(fx, "wifiSettingsID", "statusText") == QLatin1String("Connected to ZumLab");
+             return text(fx, "wifiConnectionID", "statusText") == QLatin1String("Connected to ZumLab");
          }},
         {"update from a stick",
          [](ConsoleFixture &fx) {

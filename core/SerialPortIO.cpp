@@ -19,9 +19,8 @@ SerialPortIO::SerialPortIO(QObject *parent)
     connect(&serialPort, &QSerialPort::readyRead, this, &SerialPortIO::readData);
     connect(&serialPort, &QSerialPort::errorOccurred, this, &SerialPortIO::handleError);
     connect(&serialPort, &QSerialPort::dataTerminalReadyChanged, this, &SerialPortIO::startComm);
-    // The log lives for one run. This object is built before main(), when no
-    // FileIo should exist yet.
-    platform::removeFiles(QStringLiteral("/media/data"), QStringLiteral("myLog.txt*"));
+    // The log lives for one run.
+    platform::removeFiles(QStringLiteral("/media/data/myLog.txt*"));
     portWasOpen = true;
 }
 

@@ -87,7 +87,7 @@ int main(int argc, char *argv[])
     fx->click("remoteServerIconID");
     shoot("remote-server");
     fx->setProperty("commConfigID", "visible", false);
-    fx->setProperty("wifiSettingsID", "visible", true);
+    fx->run(QStringLiteral("settingsPageID.wifiSettingsPage().visible = true"));
     shoot("wifi");
     fx->setProperty("wifiSettingsID", "visible", false);
     fx->click("currentProgramButtonID");

@@ -84,7 +84,7 @@ void Control::init(const QString &machine)
         i2cPeripheral = std::make_unique<I2cPeripheral>();
         i2cPeripheral->device = i2cDevice.get();
     }
-    platform::removeFiles(QStringLiteral("/media/data"), QStringLiteral("Control.log*"));
+    platform::removeFiles(QStringLiteral("/media/data/Control.log*"));
 }
 
 bool Control::createAppDir(const QString &path)

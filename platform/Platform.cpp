@@ -145,18 +145,21 @@ int runShell(const QByteArray &command)
     return std::system(mapCommand(command).constData());
 }
 
+void removeFiles(const QString &boardPattern)
+{
+    const QString path = sysPath(boardPattern);
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const QDir dir(slash > 0 ? path.left(slash) : QStringLiteral("/"));
+    const QStringList names = dir.entryList({path.mid(slash + 1)}, QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : names)
+        QFile::remove(dir.filePath(name));
+}
+
 int exitCode(int status)
 {
     if (status == -1 || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
-}
-
-void removeFiles(const QString &boardDir, const QString &pattern)
-{
-    const QDir dir(sysPath(boardDir));
-    for (const QString &name : dir.entryList({pattern}, QDir::Files | QDir::System))
-        QFile::remove(dir.filePath(name));
 }
 
 QString cpuArch()

@@ -40,12 +40,13 @@ QByteArray mapCommand(const QByteArray &command);
 // the command are mapped with mapCommand() first.
 int runShell(const QByteArray &command);
 
+// Removes the files of a board folder whose names match a wildcard
+// ("/media/data/myLog.txt*"), as "rm -f" would, without starting a shell:
+// the old logs go at every start, before the first frame.
+void removeFiles(const QString &boardPattern);
+
 // Exit code of a wait status from runShell (-1 when the shell did not exit normally).
 int exitCode(int status);
-
-// Removes the files in a board folder whose names match a wildcard pattern,
-// as "rm -f <folder>/<pattern>" does, without starting a shell.
-void removeFiles(const QString &boardDir, const QString &pattern);
 
 // The processor architecture the program should act on.
 QString cpuArch();

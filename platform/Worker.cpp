@@ -6,6 +6,32 @@ Q_LOGGING_CATEGORY(lcWorker, "zum.platform.worker")
 
 namespace platform {
 
+namespace {
+
+// The hold of every worker: a worker waits on `released` before each job
+// while `held` is set. A worker being destroyed is woken through the same
+// lock, so that it never waits for a release that does not come.
+std::mutex holdLock;
+std::condition_variable released;
+bool held = false;
+
+} // namespace
+
+void Worker::hold()
+{
+    std::lock_guard<std::mutex> locked(holdLock);
+    held = true;
+}
+
+void Worker::release()
+{
+    {
+        std::lock_guard<std::mutex> locked(holdLock);
+        held = false;
+    }
+    released.notify_all();
+}
+
 Worker::Worker(const QString &name, int capacity, QObject *parent)
     : QObject(parent)
     , name(name)
@@ -16,10 +42,12 @@ Worker::Worker(const QString &name, int capacity, QObject *parent)
 Worker::~Worker()
 {
     {
+        std::lock_guard<std::mutex> hold(holdLock);
         std::lock_guard<std::mutex> locked(lock);
         stopping = true;
     }
     wake.notify_one();
+    released.notify_all();
     if (thread.joinable())
         thread.join();
 }
@@ -46,6 +74,14 @@ void Worker::run()
     std::unique_lock<std::mutex> locked(lock);
     for (;;) {
         wake.wait(locked, [this] { return stopping || !jobs.empty(); });
+        if (stopping)
+            return;
+        locked.unlock();
+        {
+            std::unique_lock<std::mutex> holding(holdLock);
+            released.wait(holding, [this] { return !held || stopping; });
+        }
+        locked.lock();
         if (stopping)
             return;
         Job job = std::move(jobs.front());

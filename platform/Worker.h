@@ -18,6 +18,11 @@ namespace platform {
 // thread in that same order. The queue is capped rather than unbounded: a post
 // beyond `capacity` jobs (the running one included) is refused, so a hung tool
 // cannot pile up requests. The thread starts with the first job.
+//
+// At start-up the console holds every worker until its window has drawn the
+// first frame: the tools the start-up asks for would otherwise compete with
+// that frame for the processor. Jobs are taken meanwhile and run, in order,
+// once the workers are released.
 class Worker : public QObject
 {
     Q_OBJECT
@@ -37,6 +42,11 @@ public:
     // Jobs posted and not yet answered; owner's thread only.
     int pending() const { return int(waiting.size()); }
 
+    // Every worker, existing or yet to be made, holds its jobs from hold()
+    // until release(). Either may be called from any thread.
+    static void hold();
+    static void release();
+
 private:
     Q_INVOKABLE void deliver();
     void run();
@@ -51,7 +61,7 @@ private:
     std::condition_variable wake;
     std::deque<Job> jobs;
     std::deque<QVariant> results;
-    bool stopping = false;
+    bool stopping = false; // written under `lock` and the hold's lock, read under either
     std::thread thread;
 };
 

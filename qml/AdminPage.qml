@@ -7,8 +7,8 @@ import "Passwords.js" as Passwords
 Rectangle {
     id: adminPageID
 
-    property string zumFileName: "/media/data/zumInfoDat.dat"
-    property string zumDefaultPasswd: "4172"
+    property string zumFileName: Passwords.filePath
+    property string zumDefaultPasswd: Passwords.factoryPassword
     property string masterPasswd: "3958"
     property string passwdEnDis: "ZUM"
     property string pswd: "NONE"
@@ -23,16 +23,9 @@ Rectangle {
     // a missing, empty or damaged file is written again from what is in memory,
     // so it can never leave an empty password behind.
     function loadPasswordFile() {
-        var stored = Passwords.parse(fileIo.read(zumFileName))
-        if (stored.valid) {
-            passwdEnDis = stored.flag
-            pswd = stored.password
-        }
-        if (!stored.valid || stored.repaired) {
-            console.log("AdminPage: password file rewritten as " + passwdEnDis)
-            if (!fileIo.write(zumFileName, passwdEnDis + pswd))
-                console.log("AdminPage: password file could not be written")
-        }
+        var stored = Passwords.load(fileIo, zumFileName, passwdEnDis, pswd)
+        passwdEnDis = stored.flag
+        pswd = stored.password
     }
 
     // Changes flag and password only once the file holds them.

@@ -5,6 +5,8 @@
 
 var required = "ZUM"
 var switchedOff = "NOK"
+var factoryPassword = "4172"
+var filePath = "/media/data/zumInfoDat.dat"
 // A bound on what a foreign file or the keypad can hold, far above any
 // password an operator types: a longer file password is not valid and would
 // be replaced by the one in memory.
@@ -38,4 +40,22 @@ function parse(text) {
 // An empty entry never matches, whatever the stored password is.
 function matches(entered, password) {
     return String(entered).length > 0 && entered === password
+}
+
+// Reads the password file through `files` (a FileIo). Returns { flag, password }:
+// the file's pair when it holds a valid one, else the pair given, which is
+// then written back, as is a pair that needed repair; so the file never keeps
+// an empty password.
+function load(files, name, flag, password) {
+    var stored = parse(files.read(name))
+    if (stored.valid) {
+        flag = stored.flag
+        password = stored.password
+    }
+    if (!stored.valid || stored.repaired) {
+        console.log("AdminPage: password file rewritten as " + flag)
+        if (!files.write(name, flag + password))
+            console.log("AdminPage: password file could not be written")
+    }
+    return { flag: flag, password: password }
 }

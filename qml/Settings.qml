@@ -1,27 +1,20 @@
 import QtQuick 2.4
-import com.zum.qml 1.0
-import "SettingsRules.js" as Rules
 
-// The administrator's system settings: owns the settings file, hands the
-// stored trigger mode, run configuration and server address to the back end
-// at start-up, keeps the valve's count in its EEPROM, exports the
-// over-temperature log, installs updates from a USB stick and reboots.
+// The administrator's system settings page: shows and edits what the
+// window's SystemSettings holds (the settings file, the valve's count),
+// exports the over-temperature log, installs updates from a USB stick and
+// reboots. Made when first opened.
 Rectangle {
     id: settingsPage
 
     property string zumFilePath: "/media/data/"
-    property string zumSettingsFilePath: "/media/data/JetValveSettings.dat"
     property string zumUsbFilePath: "/media/usb/JET_VALVE"
     property string driverFilePath: "/lib/modules/4.1.15/kernel/drivers/misc/zuvc.ko"
     property string programFilePath: "/usr/bin/zumvalvecontroller"
-    property var jetValveSettings: Rules.defaults(BuildOptions.defaultServerIP)
     property real fontsizeqml: height > 0 ? height * 0.051 : 1
-    property bool triggerModeCamera: true
     property string selectedIcon: ""
     property string messageText: " "
     property int rebootCount: 0
-    // The valve's count is kept by the back end; the main window's copies
-    // follow it.
     property QtObject valveCount: handleThread.valveCount
     // A log export or an update is under way on the stick: the hour glass
     // turns and neither can be started again until it has answered.
@@ -29,56 +22,24 @@ Rectangle {
 
     signal cancelSettingsPage()
     signal resetCurrentProfileCounter()
-    signal sendTriggerMode(bool triggerModeCamera)
-    signal updateCyclicRunSettings(bool isRepeatSelected, int repeatDelay, bool isSeqSelected, int seqStart, int seqEnd)
-    signal callIOTStartCommand(string mc, string ip, int pt)
 
     function readSettings() {
-        var parsed = Rules.parseSettings(fileIo.read(zumSettingsFilePath), BuildOptions.defaultServerIP)
-        jetValveSettings = parsed.settings
-        if (parsed.firstStart) {
-            saveSettings(true)
-        } else if (parsed.problems.length > 0) {
-            console.warn("settings file repaired (" + parsed.problems.join(", ") + "); stored values of the right type kept")
-            saveSettings(false)
-        }
-        triggerModeCamera = jetValveSettings.trigOutForCamera
-        sendTriggerMode(triggerModeCamera)
-        refreshSubPages()
-        sendRunConfig()
-        startRemoteLink()
+        systemSettingsID.readSettings()
     }
 
     function saveSettings(hourGlass) {
-        var written = fileIo.write(zumSettingsFilePath, JSON.stringify(jetValveSettings))
-        if (written && hourGlass)
-            triggerHourGlass(1000)
-        return written
+        return systemSettingsID.saveSettings(hourGlass)
     }
 
     function refreshSubPages() {
-        var s = jetValveSettings
+        var s = systemSettingsID.jetValveSettings
         commConfigID.startUp(s.RemoteServerIP, s.RemoteServerPort)
         runSettingsID.startUp(s.repeatEnabled, s.repeatDelay, s.seqEnabled, s.seqStart, s.seqEnd)
     }
 
-    function sendRunConfig() {
-        var s = jetValveSettings
-        updateCyclicRunSettings(s.repeatEnabled === true, Rules.toInt(s.repeatDelay), s.seqEnabled === true,
-                                Rules.toInt(s.seqStart), Rules.toInt(s.seqEnd))
-    }
-
-    // The link always gets the stored address: one it cannot use takes it
-    // offline (it never goes on with the previous server), and the message
-    // line says why. Every part of the address is read as decimal.
-    function startRemoteLink() {
-        var ipAddress = Rules.normalisedIPv4(jetValveSettings.RemoteServerIP)
-        var port = jetValveSettings.RemoteServerPort
-        var problem = Rules.remoteTargetProblem(ipAddress, port)
-        if (problem !== "")
-            console.warn("remote link offline: " + problem + " (" + ipAddress + " port " + port + ")")
+    // The message line says why the remote link is offline.
+    function showRemoteLinkProblem(problem) {
         messageText = problem === "" ? " " : "Offline: " + problem
-        callIOTStartCommand(getMacAddress(), ipAddress, Number(port))
     }
 
     function setSettingsIconsOff() {
@@ -91,46 +52,32 @@ Rectangle {
         selectedIcon = name
     }
 
-    function toggleTriggerMode() {
-        triggerModeCamera = !triggerModeCamera
-        jetValveSettings.trigOutForCamera = triggerModeCamera
-        sendTriggerMode(triggerModeCamera)
-        saveSettings(false)
-    }
-
     function submitRunSettings() {
-        var s = jetValveSettings
-        s.repeatEnabled = runSettingsID.loc_RepeatSelected
-        s.repeatDelay = runSettingsID.loc_RepeatDelay
-        s.seqEnabled = runSettingsID.loc_SequenceSelected
-        s.seqStart = runSettingsID.loc_seqStart
-        s.seqEnd = runSettingsID.loc_seqEnd
-        saveSettings(true)
-        sendTriggerMode(s.trigOutForCamera)
-        sendRunConfig()
-        runSettingsID.visible = false
+        var run = runSettingsID
+        systemSettingsID.submitRunSettings(run.loc_RepeatSelected, run.loc_RepeatDelay, run.loc_SequenceSelected,
+                                           run.loc_seqStart, run.loc_seqEnd)
+        run.visible = false
     }
 
     function submitCommConfig(remoteIP, remotePort) {
-        jetValveSettings.RemoteServerIP = Rules.normalisedIPv4(String(remoteIP))
-        jetValveSettings.RemoteServerPort = String(remotePort)
-        saveSettings(true)
+        systemSettingsID.storeRemoteServer(remoteIP, remotePort)
         commConfigID.visible = false
         readSettings()
     }
 
     function readEpromCycleCountOnValveReplace() {
-        return valveCount.readValve()
+        return systemSettingsID.readEpromCycleCountOnValveReplace()
     }
 
     function writeCycleCountToEPROM(addOnCount) {
-        valveCount.addCycles(Number(addOnCount))
+        systemSettingsID.writeCycleCountToEPROM(addOnCount)
     }
 
-    function showValveCount() {
-        epromTotalCycles = valveCount.total
-        epromFlags = valveCount.flags
-        epromTotalCyclesCompareValue = valveCount.chipCount
+    // Nothing on this page opens the Wi-Fi page: it is made when asked for.
+    function wifiSettingsPage() {
+        if (!wifiSettingsLoaderID.item)
+            wifiSettingsLoaderID.setSource("WifiSettings.qml", { objectName: "wifiSettingsID", visible: false })
+        return wifiSettingsLoaderID.item
     }
 
     // The stick is mounted and copied to by the file service's worker;
@@ -198,8 +145,15 @@ Rectangle {
     color: "black"
 
     Component.onCompleted: {
-        readSettings()
-        readEpromCycleCountOnValveReplace()
+        refreshSubPages()
+        showRemoteLinkProblem(systemSettingsID.remoteLinkProblem)
+    }
+
+    Connections {
+        target: systemSettingsID
+
+        function onSettingsRead() { refreshSubPages() }
+        function onRemoteLinkStarted(problem) { showRemoteLinkProblem(problem) }
     }
 
     Connections {
@@ -228,7 +182,6 @@ Rectangle {
     Connections {
         target: valveCount
 
-        function onChanged() { showValveCount() }
         function onCountWriteFailed() { messageText = "Valve Count Write Failed !" }
     }
 
@@ -287,7 +240,8 @@ Rectangle {
             tooltip: modelData.tip
             iconSource: {
                 if (modelData.name === "triggerModeIconID")
-                    return triggerModeCamera ? "qrc:///images/trig_for_camera.png" : "qrc:///images/trig_for_dispense.png"
+                    return systemSettingsID.triggerModeCamera ? "qrc:///images/trig_for_camera.png"
+                                                              : "qrc:///images/trig_for_dispense.png"
                 var selected = modelData.selectable !== "" && selectedIcon === modelData.selectable
                 return "qrc:///images/" + modelData.image + (selected ? "Selected" : "") + ".png"
             }
@@ -297,7 +251,7 @@ Rectangle {
                 case "usbIconID": selectIcon("USB"); break
                 case "runSettingsIconID": setSettingsIconsOff(); runSettingsID.visible = true; break
                 case "remoteServerIconID": setSettingsIconsOff(); commConfigID.visible = true; break
-                case "triggerModeIconID": toggleTriggerMode(); break
+                case "triggerModeIconID": systemSettingsID.toggleTriggerMode(); break
                 case "rebootIconID": startRebootCountdown(); break
                 default: break
                 }
@@ -469,12 +423,15 @@ Rectangle {
         }
     }
 
-    WifiSettings {
-        id: wifiSettingsID
+    Loader {
+        id: wifiSettingsLoaderID
 
-        objectName: "wifiSettingsID"
         anchors.fill: parent
-        visible: false
-        onCloseWifiSettingsPage: wifiSettingsID.visible = false
+    }
+
+    Connections {
+        target: wifiSettingsLoaderID.item
+
+        function onCloseWifiSettingsPage() { wifiSettingsLoaderID.item.visible = false }
     }
 }

@@ -4,7 +4,8 @@ import "Wifi.js" as Wifi
 
 // Scans for wireless networks and joins one: an open network directly, a
 // secured one with the pass phrase from "password.txt" on a USB stick. The
-// last network joined here is stored and joined again at every start.
+// joins run through the window's Wi-Fi link (WifiConnection), which stores
+// the last network joined here and joins it again at every start.
 Rectangle {
     id: wifiSettingsPage
 
@@ -14,32 +15,20 @@ Rectangle {
     property string currentSSID: "NIL"
     property int currentSSIDIndex: 0
     property string passCodeWifi: "NIL"
-    property bool connectionStatus: false
     property string usbPath: "/media/usb/"
     property bool mount: false
-    property string wifiSetupPath: "/media/data/wifi.setup"
     property string shownName: ""
     property string securityText: ""
     property string networkText: ""
     property string hintText: ""
-    property string statusText: "Not Connected"
-    property string detailText: ""
-    property string connectButtonText: "Connect"
     // The busy indicator turns while a join or a scan is under way; the
     // tools run on the Wi-Fi worker and their answers come by signal.
-    property bool connecting: false
     property bool scanning: false
     // Waiting for the stick's pass-phrase file.
     property bool readingPassFile: false
-    // The join under way: its pass phrase, and whether to store it once joined.
-    property string joiningPasscode: ""
-    property bool joiningRemembered: false
     // The tumbler and the busy indicator are made when the page is first
-    // shown: the page itself is created at every start for its default join,
-    // mostly never to be opened.
+    // shown.
     property bool shownOnce: false
-    // Why the back end refused the last join before running any tool.
-    property string refusalText: ""
     property real fontsizeqml: height > 0 ? height * 0.051 : 1
 
     signal closeWifiSettingsPage()
@@ -90,51 +79,13 @@ Rectangle {
     }
 
     function setStatus(first, second) {
-        statusText = first
-        detailText = second
-    }
-
-    // Starts joining `ssid`, with `passcode` unless it is empty; joinFinished
-    // ends it. A join made here (not the default one) is stored for the next start.
-    function joinNetwork(ssid, passcode, message, remember) {
-        if (connecting)
-            return false
-        turnWifiOnOff(true)
-        setStatus("Wifi turned on", message + ssid)
-        refusalText = ""
-        if (!wifiClass.connectToSSIDAsync(ssid, passcode)) {
-            setStatus("Failed: " + ssid, "Wi-Fi busy, try again")
-            return false
-        }
-        connecting = true
-        joiningPasscode = passcode
-        joiningRemembered = remember
-        return true
-    }
-
-    function joinFinished(ssid, joined) {
-        connecting = false
-        connectionStatus = joined
-        connectButtonText = joined ? "Disconnect" : "Connect"
-        if (!joined) {
-            if (refusalText !== "")
-                setStatus(refusalText, "Failed: " + ssid)
-            else if (joiningRemembered)
-                setStatus("Incorrect Password", "Failed: " + ssid)
-            else
-                setStatus("Failed: " + ssid, "")
-            return
-        }
-        currentSSID = ssid
-        setStatus("Connected to " + ssid, "")
-        if (joiningRemembered && !fileIo.write(wifiSetupPath, Wifi.setupText(ssid, joiningPasscode)))
-            console.warn("cannot store the Wi-Fi setup in " + wifiSetupPath)
+        wifiConnectionID.setStatus(first, second)
     }
 
     function connectToWifi() {
-        if (connecting || readingPassFile)
+        if (wifiConnectionID.connecting || readingPassFile)
             return false
-        if (connectionStatus)
+        if (wifiConnectionID.connectionStatus)
             return disconnectWifi()
         if (wifiSSIDsecList.indexOf(currentSSID) < 0) {
             if (wifiSSIDList.indexOf(currentSSID) < 0) {
@@ -142,7 +93,7 @@ Rectangle {
                 return false
             }
             passCodeWifi = ""
-            return joinNetwork(currentSSID, "", "Connecting to ", true)
+            return wifiConnectionID.joinNetwork(currentSSID, "", "Connecting to ", true)
         }
         if (!fileIo.readUsbLinesAsync(usbPath + "password.txt"))
             return false
@@ -165,31 +116,14 @@ Rectangle {
         }
         passCodeWifi = action.passcode
         if (action.ssid === "")
-            return joinNetwork(currentSSID, passCodeWifi, "Connecting with password to: ", true)
-        selectNetwork(action.ssid)
-        return joinNetwork(action.ssid, passCodeWifi, "Connect with password to: ", true)
+            return wifiConnectionID.joinNetwork(currentSSID, passCodeWifi, "Connecting with password to: ", true)
+        return wifiConnectionID.joinNetwork(action.ssid, passCodeWifi, "Connect with password to: ", true)
     }
 
     function disconnectWifi() {
         selectNetwork(currentSSID)
-        disconnectFromSSID(currentSSID)
-        connectionStatus = false
-        connectButtonText = "Connect"
-        setStatus("Wifi is Disconnected", "")
+        wifiConnectionID.disconnect(currentSSID)
         return true
-    }
-
-    // Joins the network stored by the last join from this page, if any.
-    function defaultJoin() {
-        var setup = Wifi.parseSetup(fileIo.read(wifiSetupPath))
-        if (setup === null) {
-            if (fileIo.read(wifiSetupPath).length > 5)
-                console.warn("Wi-Fi setup in " + wifiSetupPath + " is not usable; no network joined")
-            return false
-        }
-        selectNetwork(setup.ssid)
-        passCodeWifi = setup.passcode
-        return joinNetwork(setup.ssid, setup.passcode, "Connecting to default:", false)
     }
 
     objectName: "wifiSettingsPage"
@@ -197,18 +131,30 @@ Rectangle {
     onVisibleChanged: {
         if (visible)
             shownOnce = true
-        if (visible && !connectionStatus)
+        if (visible && !wifiConnectionID.connectionStatus)
             scanWifi()
     }
-    Component.onCompleted: defaultJoin()
+    // Made after the start-up join may have ended: shows the network joined.
+    Component.onCompleted: {
+        if (wifiConnectionID.connectionStatus)
+            currentSSID = wifiConnectionID.ssid
+    }
 
     Connections {
         target: wifiClass
         ignoreUnknownSignals: true
 
-        function onSsidRefused(ssid, reason) { refusalText = reason }
         function onScanDone(ssids, secured, unsecured) { scanFinished(ssids, secured, unsecured) }
-        function onConnectDone(ssid, joined) { joinFinished(ssid, joined) }
+    }
+
+    Connections {
+        target: wifiConnectionID
+
+        function onJoinStarted(ssid, passcode) {
+            selectNetwork(ssid)
+            passCodeWifi = passcode
+        }
+        function onConnectedTo(ssid) { currentSSID = ssid }
     }
 
     Connections {
@@ -264,8 +210,8 @@ Rectangle {
                         case "securityTextID": return securityText
                         case "networkTextID": return networkText
                         case "hintTextID": return hintText
-                        case "statusTextID": return statusText
-                        case "detailTextID": return detailText
+                        case "statusTextID": return wifiConnectionID.statusText
+                        case "detailTextID": return wifiConnectionID.detailText
                         default: return shownName
                         }
                     }
@@ -279,8 +225,8 @@ Rectangle {
             y: parent.height * 0.03
             width: parent.height * 0.12
             height: width
-            visible: connecting || scanning
-            active: (shownOnce || wifiSettingsPage.visible) && (connecting || scanning)
+            visible: wifiConnectionID.connecting || scanning
+            active: (shownOnce || wifiSettingsPage.visible) && visible
 
             sourceComponent: BusyIndicator { running: true }
         }
@@ -303,7 +249,7 @@ Rectangle {
                     objectName: modelData.name
                     width: infoID.width * 0.44
                     height: infoID.height * 0.12
-                    text: modelData.name === "connectButtonID" ? connectButtonText : modelData.label
+                    text: modelData.name === "connectButtonID" ? wifiConnectionID.connectButtonText : modelData.label
                     color: "#e8e8e8"
                     pressedColor: "#c8c8c8"
                     borderColor: "#999999"
@@ -312,7 +258,7 @@ Rectangle {
                         switch (modelData.name) {
                         case "scanButtonID": scanWifi(); break
                         case "connectButtonID": connectToWifi(); break
-                        case "defaultButtonID": defaultJoin(); break
+                        case "defaultButtonID": wifiConnectionID.defaultJoin(); break
                         default: closeWifiSettingsPage()
                         }
                     }

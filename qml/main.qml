@@ -50,6 +50,12 @@ ApplicationWindow {
     // were asked before the link went down (their answers are dropped).
     property int pendingAddressAnswers: 0
     property int staleAddressAnswers: 0
+    // The pages the window does not show at start are made when first needed
+    // (settingsPage(), loginPage(), calibrationPage()), so neither their making
+    // nor the loading of their files comes before the first frame; null until then.
+    readonly property Item settingsPageID: settingsLoaderID.item
+    readonly property Item loginPageID: loginLoaderID.item
+    readonly property Item calibarationID: calibrationLoaderID.item
 
     function qSlice(txt, start, end) {
         var out = ""
@@ -77,6 +83,13 @@ ApplicationWindow {
         jetValve.visible = true
     }
 
+    // The rest of the start-up sequence, once the operating screen with
+    // profile 1 is on the screen (called by the program).
+    function firstFrameShown() {
+        jetValve.startOneSecondTimer()
+        handleThread.sendP26()
+    }
+
     function driverVersionRead(line) {
         var found = line !== "" ? Replies.driverVersionOf(line) : ""
         if (found !== "")
@@ -88,9 +101,45 @@ ApplicationWindow {
         handleThread.iotStart(mc, ipAdd, pt)
     }
 
+    // Makes a page hidden, the first time it is asked for.
+    function makePage(loader, file, name) {
+        if (!loader.item)
+            loader.setSource(file, { objectName: name, visible: false })
+        return loader.item
+    }
+
+    function settingsPage() {
+        return makePage(settingsLoaderID, "Settings.qml", "settingsPageID")
+    }
+
+    function loginPage() {
+        return makePage(loginLoaderID, "AdminPage.qml", "loginPageID")
+    }
+
+    function calibrationPage() {
+        return makePage(calibrationLoaderID, "Calibration.qml", "calibarationID")
+    }
+
+    // The login button: the login page, or a logout while a password is needed.
+    function invokeLogin(lState) {
+        var page = loginPage()
+        if (page.getPwDisableStatus()) {
+            page.screenReset()
+            page.visible = true
+        } else if (lState) {
+            adminControl = false
+            setPlayGround("currentProgramButtonID")
+        } else {
+            page.screenReset()
+            page.visible = true
+        }
+    }
+
     function setPlayGround(comp) {
-        settingsPageID.visible = false
-        loginPageID.visible = false
+        if (settingsPageID)
+            settingsPageID.visible = false
+        if (loginPageID)
+            loginPageID.visible = false
         iotPageID.visible = false
         selectedButton = comp
         if (comp === "currentProgramButtonID")
@@ -102,19 +151,20 @@ ApplicationWindow {
     function navigationClicked(button) {
         if (button === "currentProgramButtonID") {
             setPlayGround("currentProgramButtonID")
-            settingsPageID.saveSettings(false)
-            settingsPageID.setSettingsIconsOff()
+            systemSettingsID.saveSettings(false)
+            if (settingsPageID)
+                settingsPageID.setSettingsIconsOff()
         } else if (button === "programButtonID") {
             if (adminControl)
                 activateCalibration()
         } else if (button === "settingsButtonID") {
             if (adminControl) {
                 setPlayGround("settingsButtonID")
-                settingsPageID.visible = true
-                settingsPageID.saveSettings(false)
+                settingsPage().visible = true
+                systemSettingsID.saveSettings(false)
             }
         } else if (button === "loginButtonID") {
-            loginPageID.invokeLogin(adminControl)
+            invokeLogin(adminControl)
         }
     }
 
@@ -155,8 +205,9 @@ ApplicationWindow {
 
     function activateCalibration() {
         jetValve.heatingControl(false)
-        calibarationID.visible = true
-        calibarationID.startPreCalib()
+        var page = calibrationPage()
+        page.visible = true
+        page.startPreCalib()
     }
 
     function startCalibration() {
@@ -291,14 +342,10 @@ ApplicationWindow {
     }
     onValveConnectedChanged: {
         if (valveConnected)
-            settingsPageID.readEpromCycleCountOnValveReplace()
+            systemSettingsID.readEpromCycleCountOnValveReplace()
     }
 
-    Component.onCompleted: {
-        initializeController()
-        jetValve.startOneSecondTimer()
-        handleThread.sendP26()
-    }
+    Component.onCompleted: initializeController()
 
     FileIo {
         id: fileIo
@@ -323,6 +370,26 @@ ApplicationWindow {
         id: wifiClass
 
         objectName: "wifiClass"
+    }
+
+    SystemSettings {
+        id: systemSettingsID
+
+        objectName: "systemSettingsID"
+
+        onSendTriggerMode: handleThread.sendTriggerModeFromGUI(triggerModeCamera)
+        onUpdateCyclicRunSettings: {
+            handleThread.setRunConfig(isRepeatSelected, repeatDelay, isSeqSelected, seqStart, seqEnd)
+            jetValve.updateRunButton(isRepeatSelected)
+        }
+        onCallIOTStartCommand: iotStartCommand(mc, ip, pt)
+        onPasswordSwitchedOff: adminControl = true
+    }
+
+    WifiConnection {
+        id: wifiConnectionID
+
+        objectName: "wifiConnectionID"
     }
 
     ThreadHandler {
@@ -351,15 +418,24 @@ ApplicationWindow {
         onGiveDspData: handleDspData(dspData)
         onWaitForInit: triggerHourGlass(iniT)
         onFaultUpdate: jetValve.updateFault(inp, state)
-        onGotMaxValue: calibarationID.updateMaxValue(Number(adcMaxVal))
-        onGotTightADCValue: calibarationID.updateADCTightValue(adcLooseVal, adcTightVal)
+        // The calibration reports reach the calibration page, which exists
+        // once a calibration was started from it.
+        onGotMaxValue: {
+            if (calibarationID)
+                calibarationID.updateMaxValue(Number(adcMaxVal))
+        }
+        onGotTightADCValue: {
+            if (calibarationID)
+                calibarationID.updateADCTightValue(adcLooseVal, adcTightVal)
+        }
         onCalibrationDone: {
-            calibarationID.informCalibrationDone()
+            if (calibarationID)
+                calibarationID.informCalibrationDone()
             startStopInputThread(true)
         }
         onSerialCommsErrToQML: showPopUp("COMMS ERR", "Press red 'X' to reset")
         onDonotStopSignal: {
-            if (sig)
+            if (sig && calibarationID)
                 calibarationID.calibrationProgress()
         }
         onStopDispenseActivated: externalStop(sig)
@@ -471,60 +547,45 @@ ApplicationWindow {
             onSetProfileValues: sendProfileValues(prof)
             onSetNozzleheater: handleThread.setNozzleHeater(state)
             onUpdateValveShutDown: eStopController(state, requestor)
-            onUpdateEPROMCount: settingsPageID.writeCycleCountToEPROM(incrementNewCount)
+            onUpdateEPROMCount: systemSettingsID.writeCycleCountToEPROM(incrementNewCount)
             onSetHeaterLED: handleThread.setHeaterLED(state)
         }
 
-        Settings {
-            id: settingsPageID
+        Loader {
+            id: settingsLoaderID
 
-            objectName: "settingsPageID"
             x: parent.width * 0.15
             width: parent.width * 0.85
             height: parent.height
-            visible: false
+        }
 
-            onCancelSettingsPage: {
+        Connections {
+            target: settingsPageID
+
+            function onCancelSettingsPage() {
                 setPlayGround("currentProgramButtonID")
                 settingsPageID.visible = false
             }
-            onResetCurrentProfileCounter: {
+            function onResetCurrentProfileCounter() {
                 jetValve.updateCycleCounter(0)
                 handleThread.updateCounterFromGUI(0)
                 jetValve.resetCycleCountFile()
             }
-            onSendTriggerMode: handleThread.sendTriggerModeFromGUI(triggerModeCamera)
-            onUpdateCyclicRunSettings: {
-                handleThread.setRunConfig(isRepeatSelected, repeatDelay, isSeqSelected, seqStart, seqEnd)
-                jetValve.updateRunButton(isRepeatSelected)
-            }
-            onCallIOTStartCommand: iotStartCommand(mc, ip, pt)
         }
 
-        AdminPage {
-            id: loginPageID
+        Loader {
+            id: loginLoaderID
 
-            function invokeLogin(lState) {
-                if (loginPageID.getPwDisableStatus()) {
-                    loginPageID.screenReset()
-                    loginPageID.visible = true
-                } else if (lState) {
-                    adminControl = false
-                    setPlayGround("currentProgramButtonID")
-                } else {
-                    loginPageID.screenReset()
-                    loginPageID.visible = true
-                }
-            }
-
-            objectName: "loginPageID"
             x: parent.width * 0.15
             width: parent.width * 0.85
             height: parent.height
-            visible: false
+        }
 
-            onLoginResult: adminControl = r
-            onCloseAdminPage: {
+        Connections {
+            target: loginPageID
+
+            function onLoginResult(r) { adminControl = r }
+            function onCloseAdminPage() {
                 setPlayGround("currentProgramButtonID")
                 loginPageID.screenReset()
                 loginPageID.visible = false
@@ -560,15 +621,17 @@ ApplicationWindow {
         }
     }
 
-    Calibration {
-        id: calibarationID
+    Loader {
+        id: calibrationLoaderID
 
-        objectName: "calibarationID"
         anchors.fill: parent
         z: 100
-        visible: false
+    }
 
-        onCalibrationCompleted: {
+    Connections {
+        target: calibarationID
+
+        function onCalibrationCompleted() {
             jetValve.heatingControl(startHeatingAfterCal)
             calibarationID.visible = false
             startStopInputThread(true)
@@ -621,8 +684,8 @@ ApplicationWindow {
         height: jetValve.height * 0.86
         // Above the pop-up, the keypad and the wait banner; below the stop banner.
         z: 8500
-        visible: jetValve.visible && !settingsPageID.visible && !loginPageID.visible && !iotPageID.visible
-                 && !calibarationID.visible
+        visible: jetValve.visible && !iotPageID.visible && !(settingsPageID && settingsPageID.visible)
+                 && !(loginPageID && loginPageID.visible) && !(calibarationID && calibarationID.visible)
         // The corner is the editor's and the keypad's while they are open, unless a run must be stopped.
         runShown: jetValve.dotMode
                   && (runInProgressState || !jetValve.editorOpen && !numberPadToSetProfileID.visible)

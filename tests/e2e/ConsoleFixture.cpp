@@ -6,6 +6,8 @@
 #include <QQmlExpression>
 #include <QQmlProperty>
 
+#include <utility>
+
 // The pages come from the bundle compiled into this static library.
 static void initBundle()
 {
@@ -46,16 +48,25 @@ void ConsoleFixture::writeSettings() const
     testroot::writeFile("/media/data/JetValveSettings.dat", settings.toLatin1());
 }
 
-bool ConsoleFixture::startConsole()
+bool ConsoleFixture::startConsole(const std::function<void()> &atFirstFrame)
 {
     GuiThread::Timing timing;
     timing.reinitAfterStartMs = 600000; // the start-up write is tested by the back end's own tests
     GuiThread::setTiming(timing);
     engine = std::make_unique<QQmlApplicationEngine>();
+    holdToolsUntilFirstFrame();
     engine->load(QUrl(QStringLiteral("qrc:///qml/main.qml")));
     win = engine->rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine->rootObjects().first());
     if (!win)
         return false;
+    // Nothing has been drawn yet: the window draws only from the event loop.
+    if (atFirstFrame) {
+        QObject::connect(win, &QQuickWindow::afterAnimating, win, [atFirstFrame, first = true]() mutable {
+            if (std::exchange(first, false))
+                atFirstFrame();
+        });
+    }
+    continueAfterFirstFrame(win);
     win->setHeight(272);
     win->setWidth(480);
     win->showNormal();
@@ -120,22 +131,33 @@ bool ConsoleFixture::click(const char *objectName)
     return true;
 }
 
+// The window, an item, or one of the window's non-visual objects.
+QObject *ConsoleFixture::object(const char *objectName) const
+{
+    if (!win)
+        return nullptr;
+    if (qstrcmp(objectName, "mainWindow") == 0)
+        return win;
+    if (QQuickItem *found = item(objectName))
+        return found;
+    return win->findChild<QObject *>(QLatin1String(objectName));
+}
+
 QVariant ConsoleFixture::property(const char *objectName, const char *name) const
 {
-    QObject *target = qstrcmp(objectName, "mainWindow") == 0 ? static_cast<QObject *>(win) : item(objectName);
+    QObject *target = object(objectName);
     return target ? QQmlProperty::read(target, QLatin1String(name)) : QVariant();
 }
 
 void ConsoleFixture::setProperty(const char *objectName, const char *name, const QVariant &value) const
 {
-    QObject *target = qstrcmp(objectName, "mainWindow") == 0 ? static_cast<QObject *>(win) : item(objectName);
-    if (target)
+    if (QObject *target = object(objectName))
         QQmlProperty::write(target, QLatin1String(name), value);
 }
 
 QVariant ConsoleFixture::call(const char *objectName, const char *function, const QVariantList &args) const
 {
-    QObject *target = qstrcmp(objectName, "mainWindow") == 0 ? static_cast<QObject *>(win) : item(objectName);
+    QObject *target = object(objectName);
     QVariant result;
     if (!target)
         return result;

@@ -12,6 +12,7 @@
 #include <QQuickWindow>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 class ConsoleFixture : public SimulatedBoard
@@ -23,8 +24,9 @@ public:
     // Lays out the board and starts the simulators (once per test binary).
     bool startSimulators();
     // Loads the main window as the program does; true once it is shown with
-    // the operating screen up.
-    bool startConsole();
+    // the operating screen up. `atFirstFrame` runs on the window thread just
+    // before the first frame takes the window's state.
+    bool startConsole(const std::function<void()> &atFirstFrame = {});
     // Destroys the window and the back end it created, as a power cycle would.
     void stopConsole();
 
@@ -32,6 +34,8 @@ public:
     QQuickItem *item(const char *objectName) const;
     // Clicks the centre of a visible, enabled item; false if it cannot be clicked.
     bool click(const char *objectName);
+    // The window ("mainWindow"), an item, or one of the window's non-visual objects.
+    QObject *object(const char *objectName) const;
     QVariant property(const char *objectName, const char *name) const;
     void setProperty(const char *objectName, const char *name, const QVariant &value) const;
     // Runs a piece of script in the main window's scope, where its ids and functions are known.

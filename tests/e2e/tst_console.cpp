@@ -54,6 +54,7 @@ void TestConsole::dotRunMovesTheValveCount()
     QVERIFY(fx.click("eStopButtonID"));
     fx.board->send("P17:9999999999\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(fx.oneWire.eeprom().left(7), sim::SimOneWire::recordBytes(INT32_MAX, 1), 5000);
+    QVERIFY(!fx.item("settingsPageID")); // counted and written with the settings page never opened
     QVERIFY(fx.click("resetBannerButtonID"));
 }
 

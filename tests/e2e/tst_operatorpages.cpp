@@ -52,7 +52,8 @@ void TestOperatorPages::cleanupTestCase()
 
 void TestOperatorPages::logInWithTheFactoryPassword()
 {
-    QVERIFY(!fx.click("settingsButtonID") || !fx.item("settingsPageID")->isVisible());
+    // Not logged in: the settings page is not even made.
+    QVERIFY(!fx.click("settingsButtonID") || !fx.item("settingsPageID"));
     QVERIFY(fx.click("loginButtonID"));
     QTRY_VERIFY(fx.item("loginPageID")->isVisible());
     QVERIFY(type("loginPageID", "4172"));

@@ -50,8 +50,8 @@ void TestUpdateStick::installsTheBoardProgram()
     const QString plugged = sim::SimUsbStick(testroot::root()).insert({{QString(), stick}}, 64 << 20, 10);
     QVERIFY2(plugged.isEmpty(), qPrintable(plugged));
 
-    fx.call("settingsPageID", "runSoftwareUpdate");
-    QCOMPARE(fx.property("messageLineID", "text").toString(), QString("System rebooting..."));
+    fx.run(QStringLiteral("settingsPage().runSoftwareUpdate()"));
+    QTRY_COMPARE(fx.property("messageLineID", "text").toString(), QString("System rebooting..."));
     QTRY_VERIFY(fx.property("settingsPageID", "rebootCount").toInt() > 0); // counting towards the reboot
     QVERIFY(fx.root.readFile("/usr/bin/zumvalvecontroller") == program);
     QVERIFY(QFileInfo(testroot::path("/usr/bin/zumvalvecontroller")).isExecutable());

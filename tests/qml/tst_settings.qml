@@ -4,9 +4,9 @@ import com.zum.qml 1.0
 import "../../qml"
 import "harness"
 
-// The settings page and its run settings and remote server pages, started
-// against the real file service in the simulated root, the back end
-// replaced by the recording fake.
+// The window's system settings, then the settings page with its run
+// settings and remote server pages made over them, against the real file
+// service in the simulated root, the back end replaced by the recording fake.
 Item {
     id: harness
 
@@ -17,6 +17,7 @@ Item {
     property int epromTotalCyclesCompareValue: 0
     property bool runInProgressState: false
     property int hourGlasses: 0
+    property var systemSettingsID: null
     property var page: null
 
     function getMacAddress() { return "02:00:00:00:00:01" }
@@ -31,13 +32,20 @@ Item {
     FakeThreadHandler { id: handleThread }
 
     Component {
+        id: settingsComponent
+
+        SystemSettings {
+            onSendTriggerMode: handleThread.sendTriggerModeFromGUI(triggerModeCamera)
+            onUpdateCyclicRunSettings: handleThread.setRunConfig(isRepeatSelected, repeatDelay, isSeqSelected, seqStart, seqEnd)
+            onCallIOTStartCommand: handleThread.iotStart(mc, ip, pt)
+        }
+    }
+
+    Component {
         id: pageComponent
 
         Settings {
             anchors.fill: parent
-            onSendTriggerMode: handleThread.sendTriggerModeFromGUI(triggerModeCamera)
-            onUpdateCyclicRunSettings: handleThread.setRunConfig(isRepeatSelected, repeatDelay, isSeqSelected, seqStart, seqEnd)
-            onCallIOTStartCommand: handleThread.iotStart(mc, ip, pt)
         }
     }
 
@@ -50,16 +58,22 @@ Item {
         readonly property string defaults: '{"trigOutForCamera":true,"repeatEnabled":false,"repeatDelay":100,'
                                            + '"RemoteServerIP":"127.0.0.2","RemoteServerPort":"4900"}'
 
-        // A fresh page started on the given settings file text (null: no file).
-        function start(stored) {
+        // Fresh settings started on the given settings file text (null: no
+        // file), and a page made over them unless `withoutPage`.
+        function start(stored, withoutPage) {
             if (page !== null)
                 page.destroy()
+            if (systemSettingsID !== null)
+                systemSettingsID.destroy()
+            page = null
             fileIo.exeSys("rm -f /media/data/JetValveSettings.dat /sim/calls.log")
             if (stored !== null)
                 fileIo.write(settingsFile, stored)
             handleThread.clear()
             hourGlasses = 0
-            page = pageComponent.createObject(harness)
+            systemSettingsID = settingsComponent.createObject(harness)
+            if (!withoutPage)
+                page = pageComponent.createObject(harness)
             return page
         }
 
@@ -100,16 +114,20 @@ Item {
             ]
         }
 
+        // The page is made afterwards, as when the operator first opens it.
         function test_startUp(data) {
-            start(data.stored)
+            start(data.stored, true)
             compare(fileIo.read(settingsFile), data.file)
             compare(handleThread.last("sendTriggerModeFromGUI"), [data.trig])
             compare(handleThread.last("setRunConfig"), data.run)
             compare(handleThread.last("iotStart"), ["02:00:00:00:00:01"].concat(data.link))
             compare(handleThread.count("readValve"), 1)
             compare(hourGlasses, data.waits)
+            page = pageComponent.createObject(harness)
             var run = findChild(page, "runSettingsID")
             compare(run.loc_seqStart + "-" + run.loc_seqEnd, data.shown)
+            compare(page.messageText, data.link[1] === 70000 ? "Offline: no usable server port" : " ")
+            compare(handleThread.calls.length, 4)
         }
 
         // "05" is stored as typed and sent as 5, and so is a sequence that is

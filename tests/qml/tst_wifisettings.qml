@@ -3,9 +3,12 @@ import QtTest 1.2
 import com.zum.qml 1.0
 import "../../qml"
 
-// The Wi-Fi page against the real Wi-Fi back end and the fake network tools.
+// The window's Wi-Fi link and the Wi-Fi page over it, against the real Wi-Fi
+// back end and the fake network tools.
 Item {
     id: harness
+
+    property var wifiConnectionID: link
 
     function turnWifiOnOff(state) { wifiClass.setWifiStateAsync(state) }
     function disconnectFromSSID(ssid) { return wifiClass.disconnectFromSSIDAsync(ssid) }
@@ -15,11 +18,18 @@ Item {
 
     FileIo { id: fileIo }
     WifiClass { id: wifiClass }
+    WifiConnection { id: link }
 
     WifiSettings {
         id: page
 
         anchors.fill: parent
+    }
+
+    Component {
+        id: linkComponent
+
+        WifiConnection {}
     }
 
     Component {
@@ -40,8 +50,8 @@ Item {
 
         function calls() { return fileIo.read("/sim/calls.log") }
         function blocks() { return fileIo.read("/etc/wpa_supplicant.conf").split("network={").length - 1 }
-        // Until the page has its answers from the Wi-Fi and file workers.
-        function settle(p) { tryVerify(function () { return !p.scanning && !p.readingPassFile && !p.connecting }, 5000) }
+        // Until the page and the link have their answers from the Wi-Fi and file workers.
+        function settle(p) { tryVerify(function () { return !p.scanning && !p.readingPassFile && !link.connecting }, 5000) }
 
         function initTestCase() {
             fileIo.write("/sim/iw.scan", scan)
@@ -49,7 +59,7 @@ Item {
         }
 
         function init() {
-            page.connectionStatus = false
+            link.connectionStatus = false
             fileIo.write("/sim/mountable", "/dev/sda1\n")
             fileIo.write("/etc/wpa_supplicant.conf", "ctrl_interface=/var/run/wpa_supplicant\nupdate_config=1\n")
             page.scanWifi()
@@ -101,11 +111,11 @@ Item {
             page.connectToWifi()
             settle(page)
             if (data.joined !== "") {
-                page.connectionStatus = false // as after a restart
+                link.connectionStatus = false // as after a restart
                 page.connectToWifi()
                 settle(page)
             }
-            compare(page.statusText, data.status)
+            compare(link.statusText, data.status)
             compare(page.currentSSIDIndex, data.index)
             compare(findChild(page, "ssidTumblerID").currentIndexAt(0), data.index)
             compare(blocks(), data.joined === "" ? 0 : 1)
@@ -128,15 +138,21 @@ Item {
             ]
         }
 
+        // The link joins at its making, with no page; a page made afterwards
+        // shows the network joined.
         function test_defaultJoinAtCreation(data) {
             fileIo.write("/media/data/wifi.setup", data.setup)
-            var created = pageComponent.createObject(harness)
-            settle(created)
+            var created = linkComponent.createObject(harness)
+            tryVerify(function () { return !created.connecting }, 5000)
             compare(created.statusText, data.status)
             if (data.call === "")
                 verify(calls().indexOf("udhcpc") < 0)
             else
                 verify(calls().indexOf(data.call) >= 0, calls())
+            wifiConnectionID = created
+            var shown = createTemporaryObject(pageComponent, harness)
+            compare(shown.currentSSID, data.call === "" ? "NIL" : JSON.parse(data.setup).ssid)
+            wifiConnectionID = link
             created.destroy()
         }
 
@@ -144,7 +160,8 @@ Item {
         // before; turning it then selects for the page.
         function test_tumblerMadeWhenShown() {
             fileIo.write("/media/data/wifi.setup", "")
-            var hidden = createTemporaryObject(pageComponent, harness, { visible: false, connectionStatus: true })
+            link.connectionStatus = true
+            var hidden = createTemporaryObject(pageComponent, harness, { visible: false })
             hidden.wifiSSIDList = ["Lab A", "Guest", "Lab B"]
             hidden.selectIndex(2)
             compare(findChild(hidden, "ssidTumblerID"), null)

@@ -75,9 +75,16 @@ private slots:
 
     // Answers come back on the owner's thread in the order asked while the
     // owner keeps running; beyond its cap the worker refuses, until the
-    // queue has drained.
+    // queue has drained. Held, a worker runs nothing until released, and
+    // one destroyed meanwhile does not wait for the release.
     void workerAnswersInOrderAndRefusesWhenFull()
     {
+        platform::Worker::hold();
+        {
+            platform::Worker dropped(QStringLiteral("dropped worker"), 1);
+            QVERIFY(dropped.post([] { return QVariant(); }));
+            QTest::qWait(100); // its thread is waiting for the release
+        }
         platform::Worker worker(QStringLiteral("test worker"), 3);
         QStringList answers;
         for (const QString word : {"first", "second", "third"}) {
@@ -88,6 +95,9 @@ private slots:
                                 }));
         }
         QVERIFY(!worker.post([] { return QVariant(); }));
+        QTest::qWait(300);
+        QCOMPARE(answers, QStringList());
+        platform::Worker::release();
         platform::StallMonitor monitor(20);
         QTRY_COMPARE(answers, (QStringList{"first", "second", "third"}));
         QVERIFY2(monitor.longestGapMs() < 150, qPrintable(QString::number(monitor.longestGapMs())));
