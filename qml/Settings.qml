@@ -19,6 +19,11 @@ Rectangle {
     // A log export or an update is under way on the stick: the hour glass
     // turns and neither can be started again until it has answered.
     property bool usbBusy: false
+    // An update under way, then the countdown to the reboot: the window is
+    // held meanwhile (the stop still acts), so nothing is started that the
+    // reboot would cut short.
+    property bool updating: false
+    readonly property bool holdsWindow: updating || rebootTimerID.running
 
     signal cancelSettingsPage()
     signal resetCurrentProfileCounter()
@@ -99,12 +104,14 @@ Rectangle {
     function runSoftwareUpdate() {
         if (!usbBusy && fileIo.updateFromUsbAsync(zumUsbFilePath, driverFilePath, programFilePath)) {
             usbBusy = true
+            updating = true
             messageText = " "
         }
     }
 
     function softwareUpdated(result) {
         usbBusy = false
+        updating = false
         if (!result.mounted) {
             messageText = "USB Not Detected ..."
             return
@@ -129,9 +136,10 @@ Rectangle {
         rebootTimerID.restart()
     }
 
-    // Cycles not yet on the valve are written and the heater is switched off
-    // before the board goes down.
+    // The valve is stopped, cycles not yet on it are written and the heater
+    // is switched off before the board goes down.
     function rebootNow() {
+        handleThread.stopCalibration() // the stop command, and the control logic back to Idle
         valveCount.writePending()
         handleThread.setNozzleHeater(false)
         handleThread.exeSys("reboot")

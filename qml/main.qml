@@ -465,7 +465,8 @@ ApplicationWindow {
         anchors.fill: parent
         // Modal while anything covers it; the stop buttons sit outside.
         enabled: !(popUpID.visible || waitBannerID.visible || jetValve.confirmationShown
-                   || numberPadToSetProfileID.visible || resetBannerID.visible)
+                   || numberPadToSetProfileID.visible || resetBannerID.visible
+                   || (settingsPageID ? settingsPageID.holdsWindow : false))
 
         Column {
             id: navigationBarID
