@@ -23,7 +23,7 @@ function scanNames(lines) {
     return names
 }
 
-// The names of the secured list, line by line.
+// The names of a list of scan lines, line by line.
 function securedNames(lines) {
     var names = []
     for (var i = 0; i < lines.length; ++i)
@@ -31,10 +31,17 @@ function securedNames(lines) {
     return names
 }
 
+// A network the scan listed as open. One it could not place (its security
+// lines not paired with its name) counts as secured, so that it is never
+// joined without a pass phrase.
+function isOpen(name, unsecuredLines) {
+    return securedNames(unsecuredLines).indexOf(name) >= 0
+}
+
 // The texts shown for a selected network: its kind, its description and
 // what the operator has to do to join it.
-function classify(name, secured) {
-    var isSecured = secured.indexOf(name) >= 0
+function classify(name, unsecuredLines) {
+    var isSecured = !isOpen(name, unsecuredLines)
     return {
         secured: isSecured,
         kind: isSecured ? "Secured" : "Unsecured",

@@ -23,6 +23,9 @@ QtObject {
     property bool joiningRemembered: false
     // Why the back end refused the last join before running any tool.
     property string refusalText: ""
+    // The stored network without a pass phrase, joined once a scan shows it
+    // open.
+    property string defaultAwaitingScan: ""
 
     property Connections wifiWatch: Connections {
         target: wifiClass
@@ -30,6 +33,7 @@ QtObject {
 
         function onSsidRefused(ssid, reason) { wifiConnection.refusalText = reason }
         function onConnectDone(ssid, joined) { wifiConnection.joinFinished(ssid, joined) }
+        function onScanDone(ssids, secured, unsecured) { wifiConnection.defaultScanned(unsecured) }
     }
 
     // A join of `ssid` started; the Wi-Fi page selects that network.
@@ -97,7 +101,29 @@ QtObject {
                 console.warn("Wi-Fi setup in " + wifiSetupPath + " is not usable; no network joined")
             return false
         }
-        return joinNetwork(setup.ssid, setup.passcode, "Connecting to default:", false)
+        if (setup.passcode !== "")
+            return joinNetwork(setup.ssid, setup.passcode, "Connecting to default:", false)
+        // Stored without a pass phrase (an older console stored secured
+        // networks so too): joined only as an open network the scan shows.
+        if (connecting || !wifiClass.scanAsync())
+            return false
+        turnWifiOnOff(true)
+        setStatus("Wifi turned on", "Looking for default:" + setup.ssid)
+        defaultAwaitingScan = setup.ssid
+        connecting = true
+        return true
+    }
+
+    function defaultScanned(unsecured) {
+        var name = defaultAwaitingScan
+        if (name === "")
+            return
+        defaultAwaitingScan = ""
+        connecting = false
+        if (Wifi.isOpen(name, unsecured))
+            joinNetwork(name, "", "Connecting to default:", false)
+        else
+            setStatus("Not Connected", "No pass phrase stored for " + name)
     }
 
     Component.onCompleted: defaultJoin()

@@ -54,7 +54,7 @@ Rectangle {
             return
         }
         currentSSID = wifiSSIDList[currentSSIDIndex]
-        var shown = Wifi.classify(currentSSID, wifiSSIDsecList)
+        var shown = Wifi.classify(currentSSID, wifiSSIDunsecList)
         securityText = shown.kind
         networkText = shown.description
         hintText = shown.hint
@@ -87,11 +87,11 @@ Rectangle {
             return false
         if (wifiConnectionID.connectionStatus)
             return disconnectWifi()
-        if (wifiSSIDsecList.indexOf(currentSSID) < 0) {
-            if (wifiSSIDList.indexOf(currentSSID) < 0) {
-                setStatus("Not Connected", "Scan for networks first")
-                return false
-            }
+        if (wifiSSIDList.indexOf(currentSSID) < 0) {
+            setStatus("Not Connected", "Scan for networks first")
+            return false
+        }
+        if (Wifi.isOpen(currentSSID, wifiSSIDunsecList)) {
             passCodeWifi = ""
             return wifiConnectionID.joinNetwork(currentSSID, "", "Connecting to ", true)
         }

@@ -128,12 +128,29 @@ Item {
             compare(JSON.parse(fileIo.read("/media/data/wifi.setup")).ssid, data.joined)
         }
 
+        // A network the scan could not place is taken for a secured one.
+        function test_unplacedNetworkNeedsAPassPhrase() {
+            page.wifiSSIDList = ["Cafe", "Office"]
+            page.wifiSSIDsecList = []
+            page.wifiSSIDunsecList = ["\tSSID: Cafe"]
+            page.selectNetwork("Office")
+            compare(page.securityText, "Secured")
+            fileIo.write("/media/usb/password.txt", "\n")
+            page.connectToWifi()
+            settle(page)
+            compare(link.statusText, "Has no pass phrase")
+            verify(calls().indexOf("udhcpc") < 0, calls())
+        }
+
         function test_defaultJoinAtCreation_data() {
             return [
                 { tag: "open", setup: "{\"wifi\":true,\"ssid\":\"Guest\",\"passcode\":\"\"}",
                   call: "iw\tdev\twlan0\tconnect\tGuest\n", status: "Connected to Guest" },
                 { tag: "secured", setup: "{\"wifi\":true,\"ssid\":\"Lab A\",\"passcode\":\"longpassword1\"}",
                   call: "wpa_passphrase\tLab A\tlongpassword1\n", status: "Connected to Lab A" },
+                // Stored so by an older console: never joined as an open network.
+                { tag: "secured without a pass phrase", setup: "{\"wifi\":true,\"ssid\":\"Lab A\",\"passcode\":\"\"}",
+                  call: "", status: "Not Connected" },
                 { tag: "broken", setup: "{\"wifi\":true,\"ssid\":", call: "", status: "Not Connected" }
             ]
         }
