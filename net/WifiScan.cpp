@@ -5,27 +5,15 @@ namespace wifiscan {
 QList<QByteArray> classify(const QByteArray &scan, bool secured)
 {
     QList<QByteArray> result;
-    int at = 0;
-    // The next line with its line feed, if it has one.
-    const auto readLine = [&scan, &at] {
-        const int end = scan.indexOf('\n', at);
-        const int next = end < 0 ? scan.size() : end + 1;
-        const QByteArray line = scan.mid(at, next - at);
-        at = next;
-        return line;
-    };
-    while (at < scan.size()) {
-        QByteArray ssidLine = readLine();
-        if (!ssidLine.contains("SSID"))
+    const QList<QByteArray> lines = scan.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!lines[i].contains("SSID"))
             continue;
-        if (at >= scan.size())
-            break;
-        const QByteArray next = readLine();
-        if (next.contains("RSN") != secured)
-            continue;
-        if (ssidLine.endsWith('\n'))
-            ssidLine.chop(1);
-        result.append(ssidLine);
+        bool advertisesRsn = false;
+        for (int j = i + 1; j < lines.size() && !lines[j].contains("SSID"); ++j)
+            advertisesRsn = advertisesRsn || lines[j].contains("RSN");
+        if (advertisesRsn == secured)
+            result.append(lines[i]);
     }
     return result;
 }

@@ -195,12 +195,13 @@ private slots:
         QTest::newRow("nothing found") << QList<WifiNetwork>() << QStringList() << QStringList();
         QTest::newRow("both kinds, names with spaces")
             << QList<WifiNetwork>{{"Home Net", true}, {"Cafe Guest", false}, {"Lab", true}}
-            << QStringList{"\tSSID: Home Net"} << QStringList{"\tSSID: Cafe Guest"};
-        QTest::newRow("second of two open networks lost")
+            << QStringList{"\tSSID: Home Net", "\tSSID: Lab"} << QStringList{"\tSSID: Cafe Guest"};
+        QTest::newRow("two open networks, then a secured one")
             << QList<WifiNetwork>{{"O1", false}, {"O2", false}, {"S3", true}} << QStringList{"\tSSID: S3"}
-            << QStringList{"\tSSID: O1"};
-        QTest::newRow("open network last is in neither list")
-            << QList<WifiNetwork>{{"Lab", true}, {"Guest", false}} << QStringList{"\tSSID: Lab"} << QStringList();
+            << QStringList{"\tSSID: O1", "\tSSID: O2"};
+        QTest::newRow("open network last")
+            << QList<WifiNetwork>{{"Lab", true}, {"Guest", false}} << QStringList{"\tSSID: Lab"}
+            << QStringList{"\tSSID: Guest"};
 
         // Scanned names are written to the list files through the shell:
         // they must arrive there as text, and nothing in them may run.
@@ -208,7 +209,7 @@ private slots:
                                     QString("a\\cb\\\\"), QString("x > /etc/zum-test-target /media/data/y")}) {
             QTest::newRow(qPrintable("hostile name " + name))
                 << QList<WifiNetwork>{{name, true}, {"Next", true}, {"Open " + name, false}, {"Last", true}}
-                << QStringList{"\tSSID: " + name, "\tSSID: Next"} << QStringList{"\tSSID: Open " + name};
+                << QStringList{"\tSSID: " + name, "\tSSID: Next", "\tSSID: Last"} << QStringList{"\tSSID: Open " + name};
         }
     }
 
