@@ -56,6 +56,14 @@ ApplicationWindow {
     readonly property Item settingsPageID: settingsLoaderID.item
     readonly property Item loginPageID: loginLoaderID.item
     readonly property Item calibarationID: calibrationLoaderID.item
+    // Profiles the server pushed while the board was busy with the shown one
+    // (a run, a purge, a calibration) or the operator was editing it, oldest
+    // first, as they were stored. Shown then, they would write values to a
+    // dispensing board and file the run's count under another profile; a
+    // run's end would also write the old values over the pushed file.
+    property var pendingPushes: []
+    readonly property bool pushMustWait: runInProgressState || jetValve.purgeFlag || jetValve.editorOpen
+                                         || (calibarationID ? calibarationID.visible : false)
 
     function qSlice(txt, start, end) {
         var out = ""
@@ -313,6 +321,24 @@ ApplicationWindow {
         setResetBanner(false)
     }
 
+    function profilePushed(pro) {
+        var kept = pendingPushes.filter(function (push) { return push.number !== pro })
+        pendingPushes = kept.concat([{ number: pro, profile: jetValve.loadProfile(pro) }])
+        applyPendingPushes()
+    }
+
+    function applyPendingPushes() {
+        if (pushMustWait || pendingPushes.length === 0)
+            return
+        var pushes = pendingPushes
+        pendingPushes = []
+        for (var i = 0; i < pushes.length; ++i) {
+            jetValve.vaidateAndSetGuiParams(pushes[i].profile, pushes[i].number)
+            iotMessage = "  Profile Update Notification ! \n  - Profile [" + pushes[i].number + "] Updated Remotely"
+        }
+        iotNotificationShown = true
+    }
+
     function runStateChanged(runState) {
         if (runState === runInProgressState)
             return
@@ -336,6 +362,8 @@ ApplicationWindow {
     visible: true
     color: "#333300"
 
+    // After what ends the wait has run its course (a run's end saves its count first).
+    onPushMustWaitChanged: if (!pushMustWait) Qt.callLater(applyPendingPushes)
     onServiceModeStateChanged: {
         handleThread.setServiceMode(serviceModeState)
         jetValve.setRunButtonEnable(!serviceModeState)
@@ -402,12 +430,7 @@ ApplicationWindow {
             var profile = jetValve.loadProfile(pro)
             jetValve.setGuiParams(profile, pro)
         }
-        onRequestProfileUpdateFromServer: {
-            var profile = jetValve.loadProfile(pro)
-            jetValve.vaidateAndSetGuiParams(profile, pro)
-            iotMessage = "  Profile Update Notification ! \n  - Profile [" + pro + "] Updated Remotely"
-            iotNotificationShown = true
-        }
+        onRequestProfileUpdateFromServer: profilePushed(pro)
         onMonitorGui: {
             progressPercent = Math.floor(percent)
             jetValve.isRunning(progressPercent > 0)

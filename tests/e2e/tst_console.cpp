@@ -14,6 +14,7 @@ private slots:
     void overlaysHoldTheWindowButNotTheStop_data();
     void overlaysHoldTheWindowButNotTheStop();
     void runStopsUnderAPopUp();
+    void profilesPushedDuringARunWaitForItsEnd();
 
 private:
     bool runIndicatorShown() const
@@ -122,6 +123,34 @@ void TestConsole::runStopsUnderAPopUp()
     QTRY_VERIFY_WITH_TIMEOUT(!fx.board->isDispensing() && !runIndicatorShown(), 3000);
     QVERIFY(!fx.property("mainWindow", "runInProgressState").toBool());
     fx.run("popUpID.closeButtonPressed()");
+}
+
+// The board dispensing profile 1 takes no values and the screen stays on it;
+// once the run ends the pushes show in order, neither lost to the run's save.
+void TestConsole::profilesPushedDuringARunWaitForItsEnd()
+{
+    const auto pushed = [](int n, int dwell) {
+        return "#" + QByteArray::number(n) + "#{\"programValue\":" + QByteArray::number(n) + ",\"dwell\":\""
+            + QByteArray::number(dwell) + "\",\"dispenseCycles\":\"3\",\"mode\":0,\"tuning\":\"1\"}";
+    };
+    const auto shown = [this] { return fx.run("jetValve.currentProfile.programValue + '/' + jetValve.currentProfile.dwell"); };
+    fx.run("handleThread.setProfileParam(1, 5000, 1000, 50, 80, 80, 1000, 0, 0, 0)"); // six seconds
+    QVERIFY(fx.click("runButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.board->isDispensing(), 3000);
+    fx.board->clearLog();
+    QTRY_VERIFY_WITH_TIMEOUT(fx.server->hasClient(), 5000);
+    fx.server->clearExchanges();
+    QVERIFY(fx.server->sendWhenReady(pushed(2, 37)) && fx.server->sendWhenReady(pushed(1, 41)));
+    QTRY_COMPARE_WITH_TIMEOUT(fx.server->exchanges().size(), 2, 5000);
+    QTest::qWait(300);
+    QCOMPARE(shown().toString(), QString("1/250"));
+    QVERIFY(fx.board->isDispensing());
+    QCOMPARE(fx.wire(), QByteArray());
+    QVERIFY(fx.click("runButtonID"));
+    QTRY_COMPARE_WITH_TIMEOUT(shown().toString(), QString("1/41"), 3000);
+    QVERIFY(testroot::readFile("/media/data/1JV.profile").contains("\"dwell\":\"41\""));
+    QVERIFY(testroot::readFile("/media/data/2JV.profile").contains("\"dwell\":\"37\""));
+    QVERIFY(fx.property("mainWindow", "iotNotificationShown").toBool());
 }
 
 ZUM_TEST_GUI_MAIN(TestConsole)
