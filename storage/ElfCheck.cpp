@@ -46,12 +46,16 @@ bool readAt(QIODevice &device, quint64 fileSize, quint64 offset, quint64 length,
     return quint64(out->size()) == length;
 }
 
-// A table of `count` entries of `entrySize` bytes each at `offset`, which
-// must lie wholly inside the file.
-bool readTable(QIODevice &device, quint64 fileSize, quint64 offset, quint64 count, quint64 entrySize,
-               QByteArray *out)
+// A header table of `count` entries at `offset`: entries of the size the
+// format sets, wholly inside the file. Empty, or why not.
+QString readTable(QIODevice &device, quint64 fileSize, quint64 offset, quint64 count, quint64 entrySize,
+                  quint64 formatSize, const char *what, QByteArray *out)
 {
-    return readAt(device, fileSize, offset, count * entrySize, out);
+    if (entrySize != formatSize)
+        return QStringLiteral("unexpected %1 header size %2").arg(QLatin1String(what)).arg(entrySize);
+    if (!readAt(device, fileSize, offset, count * entrySize, out))
+        return QStringLiteral("%1 header table past the end of the file (cut short?)").arg(QLatin1String(what));
+    return {};
 }
 
 struct Header
@@ -102,11 +106,11 @@ QString checkSegments(QIODevice &device, quint64 size, const Header &header, boo
     *hasInterpreter = false;
     if (header.programCount == 0)
         return {};
-    if (header.programEntrySize != programHeaderSize)
-        return QStringLiteral("unexpected program header size %1").arg(header.programEntrySize);
     QByteArray table;
-    if (!readTable(device, size, header.programOffset, header.programCount, programHeaderSize, &table))
-        return QStringLiteral("program header table past the end of the file");
+    const QString why = readTable(device, size, header.programOffset, header.programCount, header.programEntrySize,
+                                  programHeaderSize, "program", &table);
+    if (!why.isEmpty())
+        return why;
     for (quint64 i = 0; i < header.programCount; ++i) {
         const quint64 at = i * programHeaderSize;
         const quint64 end = quint64(le32(table, at + 4)) + le32(table, at + 16);
@@ -127,11 +131,11 @@ QString checkSections(QIODevice &device, quint64 size, const Header &header, QLi
         // No table at all, or the extended numbering no program of ours needs.
         return header.sectionOffset == 0 ? QString() : QStringLiteral("unexpected extended section numbering");
     }
-    if (header.sectionEntrySize != sectionHeaderSize)
-        return QStringLiteral("unexpected section header size %1").arg(header.sectionEntrySize);
     QByteArray table;
-    if (!readTable(device, size, header.sectionOffset, header.sectionCount, sectionHeaderSize, &table))
-        return QStringLiteral("section header table past the end of the file (cut short?)");
+    const QString why = readTable(device, size, header.sectionOffset, header.sectionCount, header.sectionEntrySize,
+                                  sectionHeaderSize, "section", &table);
+    if (!why.isEmpty())
+        return why;
     for (quint64 i = 0; i < header.sectionCount; ++i) {
         const quint64 at = i * sectionHeaderSize;
         const quint32 type = le32(table, at + 4);
