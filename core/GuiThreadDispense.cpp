@@ -49,7 +49,9 @@ void GuiThread::setRunButtonStatus(bool state)
         emit setRunInProgress(true);
         const float perCycle = float(param.fallTime) / 1000000.0f + float(param.riseTime) / 1000000.0f
             + float(param.dwell) / 1000000.0f + float(param.delay) / 1000000.0f;
-        runDuration = perCycle * float(param.dispenseCycles) * 600.0f;
+        // The whole run, as the board times it: the screen stays on the run,
+        // and takes no new profile or start, until the board is done.
+        runDuration = perCycle * float(param.dispenseCycles) * 1000.0f;
         emit runMachine();
     } else if (runMode == 1) {
         if (state) {
@@ -219,8 +221,11 @@ void GuiThread::finishRunSlot()
     }
     if (!idleState->active()) {
         runCommandSent = false;
+        // A run too short to be timed in ticks ended here at its start; the
+        // next starts once the board is done with it, as after a timed one.
+        const int boardBusy = runDuration < 500.0f ? int(runDuration) : 0;
         if (!restartTimer->isActive())
-            restartTimer->start(repeatDelay);
+            restartTimer->start(repeatDelay + boardBusy);
         else
             qDebug().noquote() << QStringLiteral("finishRunSlot : Timer already active");
         return;

@@ -427,6 +427,9 @@ ApplicationWindow {
 
         onCounterUpdated: jetValve.updateCycleCounter(Number(repCount).toFixed(0))
         onRequestLoadProfile: {
+            // A sequence step: the profile that just ran keeps its count.
+            if (runInProgressState)
+                jetValve.saveProgram()
             var profile = jetValve.loadProfile(pro)
             jetValve.setGuiParams(profile, pro)
         }

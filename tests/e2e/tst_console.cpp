@@ -1,5 +1,8 @@
 #include "ConsoleFixture.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 // The operating screen end to end: what an operator sees and touches, and
 // what reaches the driver board, the valve chip and the DB15 lines.
 class TestConsole : public QObject
@@ -15,6 +18,7 @@ private slots:
     void overlaysHoldTheWindowButNotTheStop();
     void runStopsUnderAPopUp();
     void profilesPushedDuringARunWaitForItsEnd();
+    void sequenceKeepsTheCountOfEveryProfile();
 
 private:
     bool runIndicatorShown() const
@@ -151,6 +155,28 @@ void TestConsole::profilesPushedDuringARunWaitForItsEnd()
     QVERIFY(testroot::readFile("/media/data/1JV.profile").contains("\"dwell\":\"41\""));
     QVERIFY(testroot::readFile("/media/data/2JV.profile").contains("\"dwell\":\"37\""));
     QVERIFY(fx.property("mainWindow", "iotNotificationShown").toBool());
+}
+
+// Repeated runs stepping through profiles 1 and 2: every run's cycles stay
+// in the file of the profile that ran them, not only the last one shown.
+void TestConsole::sequenceKeepsTheCountOfEveryProfile()
+{
+    const auto counted = [] {
+        qint64 sum = 0;
+        for (const char *file : {"/media/data/1JV.profile", "/media/data/2JV.profile"})
+            sum += QJsonDocument::fromJson(testroot::readFile(file)).object().value("cycleCount").toString().toLongLong();
+        return sum;
+    };
+    const qint64 before = counted();
+    const int runs = fx.board->runsStarted();
+    fx.run("systemSettingsID.submitRunSettings(true, 100, true, 1, 2)");
+    QTRY_VERIFY_WITH_TIMEOUT(fx.item("runButtonID")->isEnabled(), 3000);
+    QVERIFY(fx.click("runButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.board->runsStarted() >= runs + 4, 5000);
+    QVERIFY(fx.click("runButtonID"));
+    QTRY_VERIFY_WITH_TIMEOUT(!fx.property("mainWindow", "runInProgressState").toBool(), 3000);
+    fx.run("systemSettingsID.submitRunSettings(false, 100, false, 1, 2)");
+    QTRY_COMPARE_WITH_TIMEOUT(counted() - before, qint64(3) * (fx.board->runsStarted() - runs), 3000);
 }
 
 ZUM_TEST_GUI_MAIN(TestConsole)
