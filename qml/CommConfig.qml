@@ -35,10 +35,11 @@ Rectangle {
         saveCommConfig([ip1, ip2, ip3, ip4].join("."), commPort)
     }
 
-    function edited(current, updatedText) {
+    // An address part takes three digits, the port five.
+    function edited(current, updatedText, longest) {
         if (updatedText === "")
             return qSlice(current, 0, current.length - 1)
-        return current + updatedText
+        return current.length >= longest ? current : current + updatedText
     }
 
     // Keypad input for the selected field: "" erases its last character,
@@ -46,11 +47,11 @@ Rectangle {
     function setText(updatedText) {
         var key = updatedText === undefined || updatedText === null ? "" : String(updatedText)
         switch (currentSelection) {
-        case "IP1": ip1 = edited(ip1, key); break
-        case "IP2": ip2 = edited(ip2, key); break
-        case "IP3": ip3 = edited(ip3, key); break
-        case "IP4": ip4 = edited(ip4, key); break
-        case "PORT": commPort = edited(commPort, key); break
+        case "IP1": ip1 = edited(ip1, key, 3); break
+        case "IP2": ip2 = edited(ip2, key, 3); break
+        case "IP3": ip3 = edited(ip3, key, 3); break
+        case "IP4": ip4 = edited(ip4, key, 3); break
+        case "PORT": commPort = edited(commPort, key, 5); break
         }
     }
 

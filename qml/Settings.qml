@@ -52,6 +52,15 @@ Rectangle {
         messageText = ""
     }
 
+    // A logout leaves nothing half typed: the next login starts from what
+    // is stored.
+    function discardDrafts() {
+        commConfigID.visible = false
+        runSettingsID.visible = false
+        setSettingsIconsOff()
+        refreshSubPages()
+    }
+
     function selectIcon(name) {
         setSettingsIconsOff()
         selectedIcon = name
@@ -291,12 +300,22 @@ Rectangle {
             font.pixelSize: fontsizeqml
         }
 
+        // The button covers the text's first word with its own, drawn on the
+        // panel's colour, so that the word shows once.
+        TextMetrics {
+            id: cycleWordID
+
+            font: cycleCountTextID.font
+            text: "Cycle"
+        }
+
         TouchButton {
             objectName: "cycleExportButtonID"
             x: cycleCountTextID.x
             y: cycleCountTextID.y
-            width: cycleCountTextID.width * 0.35
+            width: Math.ceil(cycleWordID.advanceWidth) + 2
             height: cycleCountTextID.height
+            color: cycleCountPanelID.color
             text: "Cycle"
             font.family: "Gotham"
             font.bold: true

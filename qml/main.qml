@@ -136,6 +136,8 @@ ApplicationWindow {
             page.visible = true
         } else if (lState) {
             adminControl = false
+            if (settingsPageID)
+                settingsPageID.discardDrafts()
             setPlayGround("currentProgramButtonID")
         } else {
             page.screenReset()

@@ -17,7 +17,8 @@ private slots:
     void overlaysHoldTheWindowButNotTheStop_data();
     void overlaysHoldTheWindowButNotTheStop();
     void runStopsUnderAPopUp();
-    void profilesPushedDuringARunWaitForItsEnd();
+    void profilesPushedWhileBusyWaitForTheEnd_data();
+    void profilesPushedWhileBusyWaitForTheEnd();
     void sequenceKeepsTheCountOfEveryProfile();
 
 private:
@@ -129,28 +130,50 @@ void TestConsole::runStopsUnderAPopUp()
     fx.run("popUpID.closeButtonPressed()");
 }
 
-// The board dispensing profile 1 takes no values and the screen stays on it;
-// once the run ends the pushes show in order, neither lost to the run's save.
-void TestConsole::profilesPushedDuringARunWaitForItsEnd()
+void TestConsole::profilesPushedWhileBusyWaitForTheEnd_data()
 {
+    QTest::addColumn<QString>("busy"); // what keeps the screen on profile 1
+    QTest::newRow("run") << "run";
+    QTest::newRow("edit") << "edit";
+}
+
+// Neither the board dispensing profile 1 nor an editor open on it takes the
+// pushed values, and the screen stays on profile 1; at the end the pushes show
+// in order, neither lost to the run's save nor taking the operator's edit.
+void TestConsole::profilesPushedWhileBusyWaitForTheEnd()
+{
+    QFETCH(QString, busy);
     const auto pushed = [](int n, int dwell) {
         return "#" + QByteArray::number(n) + "#{\"programValue\":" + QByteArray::number(n) + ",\"dwell\":\""
             + QByteArray::number(dwell) + "\",\"dispenseCycles\":\"3\",\"mode\":0,\"tuning\":\"1\"}";
     };
     const auto shown = [this] { return fx.run("jetValve.currentProfile.programValue + '/' + jetValve.currentProfile.dwell"); };
-    fx.run("handleThread.setProfileParam(1, 5000, 1000, 50, 80, 80, 1000, 0, 0, 0)"); // six seconds
-    QVERIFY(fx.click("runButtonID"));
-    QTRY_VERIFY_WITH_TIMEOUT(fx.board->isDispensing(), 3000);
+    fx.run("jetValve.setGuiParams(jetValve.loadProfile(1), 1)");
+    const QString before = shown().toString();
+    if (busy == "run") {
+        fx.run("handleThread.setProfileParam(1, 5000, 1000, 50, 80, 80, 1000, 0, 0, 0)"); // six seconds
+        QVERIFY(fx.click("runButtonID"));
+        QTRY_VERIFY_WITH_TIMEOUT(fx.board->isDispensing(), 3000);
+    } else {
+        fx.setProperty("mainWindow", "adminControl", true);
+        fx.run("jetValve.openEditor(2)");
+    }
     fx.board->clearLog();
     QTRY_VERIFY_WITH_TIMEOUT(fx.server->hasClient(), 5000);
     fx.server->clearExchanges();
     QVERIFY(fx.server->sendWhenReady(pushed(2, 37)) && fx.server->sendWhenReady(pushed(1, 41)));
     QTRY_COMPARE_WITH_TIMEOUT(fx.server->exchanges().size(), 2, 5000);
     QTest::qWait(300);
-    QCOMPARE(shown().toString(), QString("1/250"));
-    QVERIFY(fx.board->isDispensing());
+    QCOMPARE(shown().toString(), before);
     QCOMPARE(fx.wire(), QByteArray());
-    QVERIFY(fx.click("runButtonID"));
+    if (busy == "run") {
+        QVERIFY(fx.board->isDispensing());
+        QVERIFY(fx.click("runButtonID"));
+    } else {
+        fx.call("scrollNumbersID", "setCurrentNumber", {2, 999, 0}); // typed for profile 1
+        fx.call("scrollNumbersID", "saveNumber");
+        fx.setProperty("mainWindow", "adminControl", false);
+    }
     QTRY_COMPARE_WITH_TIMEOUT(shown().toString(), QString("1/41"), 3000);
     QVERIFY(testroot::readFile("/media/data/1JV.profile").contains("\"dwell\":\"41\""));
     QVERIFY(testroot::readFile("/media/data/2JV.profile").contains("\"dwell\":\"37\""));

@@ -166,7 +166,11 @@ Item {
                 { tag: "leading zeros", field: "ip4FieldID", keys: ["<", "0", "1", "0"], button: "commSubmitButtonID",
                   ip: "127.0.0.10", port: "4900", link: 4900, message: " " },
                 { tag: "cancel", field: "ip2FieldID", keys: ["9"], button: "commCancelButtonID",
-                  ip: "127.0.0.1", port: "4900", link: null, message: " " }
+                  ip: "127.0.0.1", port: "4900", link: null, message: " " },
+                { tag: "logout drops the draft", field: "ip2FieldID", keys: ["9"], button: "",
+                  ip: "127.0.0.1", port: "4900", link: null, message: "" },
+                { tag: "three digits a part, five the port", field: "ip1FieldID", keys: ["9"], button: "commSubmitButtonID",
+                  then: "portFieldID", thenKeys: ["1", "2"], ip: "127.0.0.1", port: "49001", link: 49001, message: " " }
             ]
         }
 
@@ -175,10 +179,17 @@ Item {
             handleThread.clear()
             var comm = findChild(page, "commConfigID")
             comm.visible = true
-            mouseClick(findChild(comm, data.field))
-            for (var i = 0; i < data.keys.length; i++)
-                mouseClick(findChild(comm, data.keys[i] === "<" ? "keyErase" : "key" + data.keys[i]))
-            mouseClick(findChild(comm, data.button))
+            var fields = [[data.field, data.keys], [data.then, data.thenKeys || []]]
+            for (var f = 0; f < fields.length; f++) {
+                if (fields[f][0])
+                    mouseClick(findChild(comm, fields[f][0]))
+                for (var i = 0; i < fields[f][1].length; i++)
+                    mouseClick(findChild(comm, fields[f][1][i] === "<" ? "keyErase" : "key" + fields[f][1][i]))
+            }
+            if (data.button === "")
+                page.discardDrafts()
+            else
+                mouseClick(findChild(comm, data.button))
             var stored = JSON.parse(fileIo.read(settingsFile))
             compare([comm.visible, stored.RemoteServerIP, stored.RemoteServerPort, page.messageText],
                     [false, data.ip, data.port, data.message])
