@@ -153,6 +153,8 @@ private:
     {
         traffic.restart(); // what the event sends takes a moment to reach the board
         const QStringList words = event.remove(QRegularExpression("^& ")).split(' ');
+        if (words[0] == "keypad" || words.value(1).endsWith("ArrowID") || words[0] == "server")
+            heaterMayRun = loading = true; // a profile load brings its heater state back
         if (words[0] == "click") {
             const bool stopShown = shown("resetBannerID");
             const bool running = fx.property("mainWindow", "runInProgressState").toBool();
@@ -282,12 +284,16 @@ private:
               "push: answered " + fx.server->lastAnswer() + " or no notification, not " + answer);
         checkValves();
         checkProfiles();
+        loading = false;
     }
 
     // What must hold whenever the window thread is free.
     void poll()
     {
         const QStringList held = handler->heldFaults();
+        for (const QString &entry : held) // a new fault or stop switches the heater off until a load or the operator
+            heaterMayRun = heaterMayRun && (loading || lastHeld.contains(entry));
+        check(heaterMayRun || fx.gpio(Control::Pin507Gpio) == 0, "heater: back on by itself after a fault or stop");
         if (std::exchange(lastHeld, held) != held) // so does the stop of a hold
             traffic.restart();
         const int line = held.isEmpty() ? 0 : 1;
@@ -396,7 +402,7 @@ private:
     QStringList valves, lastHeld; // every valve fitted so far; the held set at the last poll
     QHash<QString, qint64> total, chipAtUnplug, lastChip;
     int samples = 0, seenSent = 0, seenReceived = 0;
-    bool runSent = false;
+    bool runSent = false, heaterMayRun = true, loading = false;
     QString failure, pushAnswer;
     QElapsedTimer traffic;
 };
