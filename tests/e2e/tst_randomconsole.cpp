@@ -113,12 +113,15 @@ public:
         valves = QStringList(fitted);
         total[fitted] = lastChip[fitted] = fx.oneWire.recordCount(fitted);
         traffic.start();
-        return QTest::qWaitFor([this] { return counter().deviceId() == fitted && fx.server->hasClient(); }, 10000);
+        // Watched from the start: the stop acts through the start-up wait banner too.
+        return QTest::qWaitFor([this] { poll(); return !failure.isEmpty() || (counter().deviceId() == fitted && fx.server->hasClient()); }, 10000);
     }
 
     // "" when every check held, else "<index of the event>\t<what failed>".
     QString run(const QStringList &events)
     {
+        if (!failure.isEmpty())
+            return "0\t" + failure;
         for (int i = 0; i < events.size() && failure.isEmpty(); ++i) {
             apply(events[i]);
             const QString next = events.value(i + 1);
@@ -234,8 +237,12 @@ private:
         const auto supervise = [](bool &held, float t, float limit, float release) {
             held = t > limit || t <= 0 || (held && !(t < release));
         };
-        if (channel == "piezo")
-            supervise(piezoHeld, InputThread::piezoTempFromCounts(counts(sim::SimSysfs::PiezoTemp)), 85, 80);
+        if (channel == "piezo") { // its DB15 line has no hysteresis; cooling air runs from 40 °C down to 38
+            const float t = InputThread::piezoTempFromCounts(counts(sim::SimSysfs::PiezoTemp));
+            supervise(piezoHeld, t, 85, 80);
+            piezoLine = t > 85 || t <= 0;
+            coolingAir = piezoLine || t > 40 || (coolingAir && !(t < 38));
+        }
         else if (channel == "amp")
             supervise(ampHeld, InputThread::ampTempFromCounts(counts(sim::SimSysfs::AmpTemp)), 90, 85);
         else if (channel == "boost")
@@ -277,6 +284,8 @@ private:
         }
         check(quiet, "settle: still busy after 10 s");
         check(held == expected, "held: \"" + handler->heldFaults().join(", ") + "\", the inputs demand \"" + expected.join(", ") + "\"");
+        check(fx.gpio(Control::Pin498Gpio) == piezoLine && fx.gpio(Control::Pin506Gpio) == coolingAir,
+              QStringLiteral("lines: piezo line %1, cooling air %2").arg(fx.gpio(Control::Pin498Gpio)).arg(fx.gpio(Control::Pin506Gpio)));
         check(held.isEmpty() || (!fx.board->isDispensing() && fx.board->parameter(16) != 0), QStringLiteral("board: dispensing %1, P16 %2 while ").arg(fx.board->isDispensing()).arg(fx.board->parameter(16)) + held.join(", ") + " held");
         check(!std::exchange(stopPressed, false) || !fx.board->isDispensing(), "run: the board still dispenses after Stop");
         const QString answer = std::exchange(pushAnswer, QString());
@@ -308,8 +317,11 @@ private:
         }
         check(!shown("jetValve") || (stop->isEnabled() && top && (top->objectName() == "stopButtonsID" || top == fx.item("resetBannerID"))),
               "stop: the emergency stop cannot be pressed");
+        // Run stays dead under an overlay and for the tap after the one that closed it.
         const bool covered = shown("popUpID") || shown("waitBannerID") || shown("numberPadToSetProfileID") || shown("resetBannerID");
-        check(!covered || !fx.item("mainBoxID")->isEnabled(), "overlay: the screen under it takes touches");
+        const bool runLive = fx.item("runButtonID")->isEnabled() && !fx.property("mainWindow", "runInProgressState").toBool();
+        check(!covered || (!fx.item("mainBoxID")->isEnabled() && !runLive), "overlay: the screen under it takes touches");
+        check(!std::exchange(wasCovered, covered) || covered || !runLive, "overlay: Run takes a tap at once after it closed");
         if (std::exchange(runSent, false))
             checkRunValues();
         countReports();
@@ -358,7 +370,8 @@ private:
                                                           .arg(counter().total()).arg(held).arg(total.value(held)).arg(fitted));
         if (!fitted.isEmpty()) {
             const qint64 chip = fx.oneWire.recordCount(fitted);
-            check(chip >= std::exchange(lastChip[fitted], chip) && chip <= total.value(fitted) && (held != fitted || chip == counter().chipCount()),
+            check(chip >= std::exchange(lastChip[fitted], chip) && chip <= total.value(fitted)
+                      && (held != fitted || (chip == counter().chipCount() && counter().pendingCycles() < ValveCount::writeStep)),
                   QStringLiteral("valve count: chip %1 holds %2, its valve made %3").arg(fitted).arg(chip).arg(total.value(fitted)));
         }
         for (const QString &valve : qAsConst(valves)) {
@@ -397,12 +410,12 @@ private:
     std::unique_ptr<sim::SimControl> control;
     ThreadHandler *handler = nullptr;
     // What the injected inputs demand, and every reported cycle per valve.
-    bool piezoHeld = false, ampHeld = false, boostHeld = false, screenStop = false, db9Open = false, stopPressed = false;
+    bool piezoHeld = false, piezoLine = false, coolingAir = false, ampHeld = false, boostHeld = false, screenStop = false, db9Open = false, stopPressed = false;
     QString fitted = QLatin1String(sim::SimOneWire::defaultSlave);
     QStringList valves, lastHeld; // every valve fitted so far; the held set at the last poll
     QHash<QString, qint64> total, chipAtUnplug, lastChip;
     int samples = 0, seenSent = 0, seenReceived = 0;
-    bool runSent = false, heaterMayRun = true, loading = false;
+    bool runSent = false, heaterMayRun = true, loading = false, wasCovered = false;
     QString failure, pushAnswer;
     QElapsedTimer traffic;
 };
