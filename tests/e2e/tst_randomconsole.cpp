@@ -160,12 +160,12 @@ private:
             heaterMayRun = loading = true; // a profile load brings its heater state back
         if (words[0] == "click") {
             const bool stopShown = shown("resetBannerID");
-            const bool running = fx.property("mainWindow", "runInProgressState").toBool();
+            const bool running = fx.property("jetValve", "runningState").toBool(); // the button shows Stop
             const bool tapped = tap(words[1]);
-            if (words[1] == "runButtonID" && running && !stopShown) {
+            if (words[1] == "runButtonID" && running && !stopShown)
                 check(tapped, "run: a run in progress cannot be stopped");
-                stopPressed = true;
-            }
+            if (words[1] == "runButtonID" && tapped) // a tap on Run may start one
+                stopPressed = running;
             screenStop = (screenStop || (words[1] == "eStopButtonID" && tapped && !stopShown))
                          && !(words[1] == "resetBannerButtonID" && tapped);
         } else if (words[0] == "keypad") {
