@@ -5,7 +5,6 @@
 #include "ThreadHandler.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -14,37 +13,26 @@
 #include <cstdio>
 #include <utility>
 
-// Random operator actions and board, valve and server events on the whole
-// console, each followed by what must hold whatever came before: the DB15
-// and services lines follow the held faults and stops, nothing runs, heats or
-// opens while anything holds, the stops always act, overlays hold the screen
-// under them, a run goes out with the values shown, every reported cycle goes
-// to the valve that made it and no profile on flash leaves its limits. Each
-// list runs in a fresh process (the input thread and the serial link live as
-// long as the process); a failing one is cut down to the shortest that still
-// fails. ZUM_RANDOM_SEEDS="1 2 3" and ZUM_RANDOM_EVENTS=2000 choose the runs;
-// "& " before an event means it comes before the one ahead has settled.
+// Random operator, board, valve and server events on the whole console, each
+// followed by what must always hold. Each list runs in a fresh process (the
+// input thread and the serial link live as long as it); a failing one is cut
+// down to the shortest that still fails. ZUM_RANDOM_SEEDS="1 2 3" and
+// ZUM_RANDOM_EVENTS choose the runs; "& ": before the last event settled.
 namespace {
 
-constexpr qint64 countCap = 2147483647;
+QString one(QRandomGenerator &r, const QStringList &choices) { return choices.at(int(r.bounded(choices.size()))); }
 
-QString one(QRandomGenerator &r, const QStringList &choices)
-{
-    return choices.at(int(r.bounded(choices.size())));
-}
-
-// Good pushes hold numbers, some beyond their limits (stored at the nearest
-// one); bad ones hold what the console must refuse.
+// Good pushes hold numbers, some beyond their limits (stored at the nearest);
+// bad ones hold what the console must refuse.
 QString pushEvent(QRandomGenerator &r)
 {
     const int n = 1 + int(r.bounded(6));
+    QString text = one(r, {"{\"programValue\":%1,\"dwell\":\"12000\",\"dutyCycle\":\"fast\"}", "{}", "{\"programValue\":%1,",
+                           "{\"programValue\":0,\"dwell\":\"12000\"}", "{\"programValue\":%1,\"nozTempState\":\"maybe\"}"});
     if (r.bounded(3) == 0)
-        return QStringLiteral("server push %1 ").arg(r.bounded(6) ? n : 60)
-               + one(r, {"{\"programValue\":%1,\"dwell\":\"12000\",\"dutyCycle\":\"fast\"}", "{}", "{\"programValue\":%1,",
-                         "{\"programValue\":0,\"dwell\":\"12000\"}", "{\"programValue\":%1,\"nozTempState\":\"maybe\"}"})
-                     .replace("%1", QString::number(n));
+        return QStringLiteral("server push %1 ").arg(r.bounded(6) ? n : 60) + text.replace("%1", QString::number(n));
     QJsonObject p{{"programValue", n}, {"mode", r.bounded(10) ? 0 : 1}, {"nozTempState", r.bounded(3) == 0}};
-    static const struct { const char *key; int low, high; } fields[] = {
+    static const struct { const char *key; int low, high; } fields[] = { // runs kept short
         {"dispenseCycles", 1, 300}, {"dwell", 1, 9999}, {"dutyCycle", 1, 100}, {"riseTime", 80, 1999},
         {"fallTime", 80, 1999}, {"delay", 1, 5000}, {"nozTemp", 14, 90}, {"tuning", 1, 9}};
     for (const auto &f : fields) {
@@ -54,8 +42,7 @@ QString pushEvent(QRandomGenerator &r)
     return QStringLiteral("server push %1 ").arg(n) + QJsonDocument(p).toJson(QJsonDocument::Compact);
 }
 
-// Recoveries are likelier than faults, so that the valve is free often
-// enough to run.
+// Recoveries are likelier than faults, so that the valve is free often enough to run.
 QString randomEvent(QRandomGenerator &r)
 {
     int pick = int(r.bounded(39));
@@ -76,12 +63,12 @@ QString randomEvent(QRandomGenerator &r)
     if (take(2)) return QStringLiteral("keypad %1").arg(1 + (r.bounded(4) ? r.bounded(6) : r.bounded(50)));
     if (take(2)) return one(r, {"click rightArrowID", "click leftArrowID"});
     if (take(6)) return "click runButtonID";
-    if (take(1)) return QStringLiteral("purge %1").arg(100 + r.bounded(900));
+    if (take(1)) return QStringLiteral("purge %1").arg(r.bounded(4) ? 100 + r.bounded(900) : 0);
     if (take(1)) return "click valveButtonID";
     if (take(2)) return pushEvent(r);
     if (take(2) && r.bounded(3) == 0) return one(r, {"eeprom unplug", QStringLiteral("eeprom replug %1").arg(r.bounded(8))});
     if (pick < 0)
-        return QStringLiteral("eeprom plug good %1 %2").arg(r.bounded(4) ? r.bounded(3000000) : countCap - r.bounded(300000))
+        return QStringLiteral("eeprom plug good %1 %2").arg(r.bounded(4) ? r.bounded(3000000) : ValveCount::maxCount - r.bounded(300000))
             .arg(QString::number(r.generate64() & 0xffffffffffffULL, 16).rightJustified(12, '0'));
     return QStringLiteral("wait %1").arg(200 + r.bounded(1800));
 }
@@ -90,10 +77,8 @@ QStringList randomEvents(quint32 seed, int count)
 {
     QRandomGenerator r(seed);
     QStringList events;
-    while (events.size() < count) {
-        const QString event = randomEvent(r);
-        events << (r.bounded(8) == 0 && !event.startsWith("eeprom") ? "& " + event : event);
-    }
+    for (QString event; events.size() < count; events << (r.bounded(8) == 0 && !event.startsWith("eeprom") ? "& " + event : event))
+        event = randomEvent(r);
     return events;
 }
 
@@ -110,7 +95,6 @@ public:
         handler = fx.window()->findChild<ThreadHandler *>("handleThread");
         control = std::make_unique<sim::SimControl>(testroot::root(), fx.board.get(), fx.server.get());
         QObject::connect(handler, &ThreadHandler::gotInputValues, [this] { ++samples; });
-        valves = QStringList(fitted);
         total[fitted] = lastChip[fitted] = fx.oneWire.recordCount(fitted);
         traffic.start();
         // Watched from the start: the stop acts through the start-up wait banner too.
@@ -120,19 +104,13 @@ public:
     // "" when every check held, else "<index of the event>\t<what failed>".
     QString run(const QStringList &events)
     {
-        if (!failure.isEmpty())
-            return "0\t" + failure;
         for (int i = 0; i < events.size() && failure.isEmpty(); ++i) {
             apply(events[i]);
-            const QString next = events.value(i + 1);
-            if (next.startsWith("& ") && !next.contains("eeprom"))
-                waitPolling(1);
-            else
-                settle();
+            events.value(i + 1).startsWith("& ") ? waitPolling(1) : settle();
             if (!failure.isEmpty())
                 return QString::number(i) + '\t' + failure;
         }
-        return QString();
+        return failure.isEmpty() ? QString() : "0\t" + failure;
     }
 
     // The run command goes out under no fault or stop, with the values shown
@@ -140,12 +118,12 @@ public:
     // held set fills or empties.
     void logged(QtMsgType type, const QString &text)
     {
+        const QString held = handler ? handler->heldFaults().join(", ") : QString();
         if (text.startsWith(QLatin1String(">>>>>>>> Thread : Executing Run Command"))) {
-            check(handler->heldFaults().isEmpty(), "run: the run command went out while " + handler->heldFaults().join(", ") + " held");
+            check(held.isEmpty(), "run: the run command went out while " + held + " held");
             runSent = !fx.property("jetValve", "purgeFlag").toBool(); // a purge runs on values of its own
-        } else if (text.startsWith(QLatin1String("shutDownServices - "))) { // the services line switches
-            check(handler->heldFaults().isEmpty() == text.endsWith("OFF"), "lines: services " + text.mid(20) + " with \""
-                                                                                 + handler->heldFaults().join(", ") + "\" held");
+        } else if (text.startsWith(QLatin1String("shutDownServices - "))) {
+            check(held.isEmpty() == text.endsWith("OFF"), "lines: services " + text.mid(20) + " with \"" + held + "\" held");
         } else if (type == QtWarningMsg && text.startsWith(QLatin1String("qrc:")) && text.contains("Error")) {
             check(false, "script: " + text);
         }
@@ -156,42 +134,37 @@ private:
     {
         traffic.restart(); // what the event sends takes a moment to reach the board
         const QStringList words = event.remove(QRegularExpression("^& ")).split(' ');
-        if (words[0] == "keypad" || words.value(1).endsWith("ArrowID") || words[0] == "server")
+        const QString &what = words[1];
+        if (words[0] == "keypad" || what.endsWith("ArrowID") || words[0] == "server")
             heaterMayRun = loading = true; // a profile load brings its heater state back
         if (words[0] == "click") {
-            const bool stopShown = shown("resetBannerID");
-            const bool running = fx.property("jetValve", "runningState").toBool(); // the button shows Stop
-            const bool tapped = tap(words[1]);
-            if (words[1] == "runButtonID" && running && !stopShown)
-                check(tapped, "run: a run in progress cannot be stopped");
-            if (words[1] == "runButtonID" && tapped) // a tap on Run may start one
+            const bool stopShown = shown("resetBannerID"), running = fx.property("jetValve", "runningState").toBool();
+            const bool tapped = tap(what);
+            check(what != "runButtonID" || !running || stopShown || tapped, "run: a run in progress cannot be stopped");
+            if (what == "runButtonID" && tapped) // the button shows Stop while running
                 stopPressed = running;
-            screenStop = (screenStop || (words[1] == "eStopButtonID" && tapped && !stopShown))
-                         && !(words[1] == "resetBannerButtonID" && tapped);
-        } else if (words[0] == "keypad") {
-            if (shown("numberPadToSetProfileID") || tap("programSelect")) {
-                for (const QChar digit : words[1])
-                    tap(QStringLiteral("profileKeypadID/key") + digit);
-                tap("profileKeypadSubmitID");
-            }
+            screenStop = (screenStop || (what == "eStopButtonID" && tapped && !stopShown)) && !(what == "resetBannerButtonID" && tapped);
+        } else if (words[0] == "keypad" && (shown("numberPadToSetProfileID") || tap("programSelect"))) {
+            for (const QChar digit : what)
+                tap(QStringLiteral("profileKeypadID/key") + digit);
+            tap("profileKeypadSubmitID");
         } else if (words[0] == "wait") {
-            waitPolling(words[1].toInt());
-        } else if (words[0] == "purge") { // held down that long
-            if (tap("purgeButtonID", true)) {
-                waitPolling(words[1].toInt());
-                QTest::mouseRelease(fx.window(), Qt::LeftButton); // the button has the mouse until then
-                stopPressed = true;
-            }
+            waitPolling(what.toInt());
+        } else if (words[0] == "purge" && tap("purgeButtonID", true)) { // held down that long; 0: a tap, which runs nothing
+            runsBeforeTap = what == "0" ? fx.board->runsStarted() : -1;
+            waitPolling(what.toInt());
+            QTest::mouseRelease(fx.window(), Qt::LeftButton); // the button has the mouse until then
+            stopPressed = true;
         } else if (words[0] == "eeprom") {
             swapValve(words);
-        } else {
+        } else if (words[0] != "keypad" && words[0] != "purge") {
             const QByteArray answer = control->execute(event.toUtf8());
             check(answer.startsWith("ok"), "simulator refused " + event + ": " + answer);
             if (words[0] == "temp")
-                readTemperature(words[1]);
+                readTemperature(what);
             if (words[0] == "server") // the good pushes are those with every key
                 pushAnswer = event.contains("tuning") && words[2].toInt() <= 50 ? "ZUM_TXN_OK" : "WRITE_FAILED\n";
-            db9Open = words[0] == "db9" ? words[1] == "open" : db9Open;
+            db9Open = words[0] == "db9" ? what == "open" : db9Open;
         }
     }
 
@@ -203,10 +176,8 @@ private:
         if (!target || !target->isVisible() || !target->isEnabled())
             return false;
         const QPoint centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
-        if (pressOnly)
-            QTest::mousePress(fx.window(), Qt::LeftButton, Qt::NoModifier, centre);
-        else
-            QTest::mouseClick(fx.window(), Qt::LeftButton, Qt::NoModifier, centre);
+        pressOnly ? QTest::mousePress(fx.window(), Qt::LeftButton, Qt::NoModifier, centre)
+                  : QTest::mouseClick(fx.window(), Qt::LeftButton, Qt::NoModifier, centre);
         return true;
     }
 
@@ -214,18 +185,15 @@ private:
     void swapValve(const QStringList &words)
     {
         if (!fitted.isEmpty())
-            chipAtUnplug[fitted] = fx.oneWire.recordCount(fitted);
-        const QString valve = words[1] == "plug" ? "2d-" + words[4] : words[1] == "replug" ? valves.at(words[2].toInt() % valves.size()) : "";
-        const qint64 count = words[1] == "plug" ? words[3].toLongLong() : chipAtUnplug.value(valve);
-        const QString command = valve.isEmpty() ? QStringLiteral("eeprom unplug")
-                                                : QStringLiteral("eeprom plug good %1 %2").arg(count).arg(valve.mid(3));
+            lastChip[fitted] = fx.oneWire.recordCount(fitted);
+        const QStringList valves = total.keys();
+        fitted = words[1] == "plug" ? "2d-" + words[4] : words[1] == "replug" ? valves.at(words[2].toInt() % valves.size()) : "";
+        const qint64 count = words[1] == "plug" ? words[3].toLongLong() : lastChip.value(fitted);
+        const QString command = fitted.isEmpty() ? "eeprom unplug" : QStringLiteral("eeprom plug good %1 %2").arg(count).arg(fitted.mid(3));
         check(control->execute(command.toUtf8()).startsWith("ok"), "simulator refused " + command);
-        if (!valve.isEmpty() && !valves.contains(valve)) {
-            valves << valve;
-            total[valve] = count;
-        }
-        fitted = valve;
-        lastChip[valve] = count;
+        if (!fitted.isEmpty() && !total.contains(fitted))
+            total[fitted] = count;
+        lastChip[fitted] = count;
     }
 
     // The counts the input thread reads, converted as it converts them; the
@@ -233,20 +201,20 @@ private:
     // amplifier 90 °C (below 85), and any reading at or below 0 °C.
     void readTemperature(const QString &channel)
     {
-        const auto counts = [this](int file) { return fx.root.readFile(sim::SimSysfs::channelPath(file)).trimmed().toFloat(); };
-        const auto supervise = [](bool &held, float t, float limit, float release) {
-            held = t > limit || t <= 0 || (held && !(t < release));
+        const auto read = [this](int file, float (*convert)(float)) {
+            return convert(fx.root.readFile(sim::SimSysfs::channelPath(file)).trimmed().toFloat());
         };
+        const auto supervise = [](bool &held, float t, float limit) { held = t > limit || t <= 0 || (held && !(t < limit - 5)); };
         if (channel == "piezo") { // its DB15 line has no hysteresis; cooling air runs from 40 °C down to 38
-            const float t = InputThread::piezoTempFromCounts(counts(sim::SimSysfs::PiezoTemp));
-            supervise(piezoHeld, t, 85, 80);
+            const float t = read(sim::SimSysfs::PiezoTemp, InputThread::piezoTempFromCounts);
+            supervise(piezoHeld, t, 85);
             piezoLine = t > 85 || t <= 0;
             coolingAir = piezoLine || t > 40 || (coolingAir && !(t < 38));
+        } else if (channel == "amp") {
+            supervise(ampHeld, read(sim::SimSysfs::AmpTemp, InputThread::ampTempFromCounts), 90);
+        } else if (channel == "boost") {
+            supervise(boostHeld, read(sim::SimSysfs::BoostTemp, InputThread::boostTempFromCounts), 85);
         }
-        else if (channel == "amp")
-            supervise(ampHeld, InputThread::ampTempFromCounts(counts(sim::SimSysfs::AmpTemp)), 90, 85);
-        else if (channel == "boost")
-            supervise(boostHeld, InputThread::boostTempFromCounts(counts(sim::SimSysfs::BoostTemp)), 85, 80);
     }
 
     void waitPolling(int ms)
@@ -269,11 +237,10 @@ private:
         clock.start();
         bool quiet = false;
         QStringList held, expected;
-        for (const auto &entry : QList<QPair<bool, QString>>{{ampHeld, "AT ERR"}, {boostHeld, "BT ERR"},
-                                                             {screenStop || db9Open, "ESTOP"}, {piezoHeld, "PT ERR"}}) {
-            if (entry.first)
-                expected << entry.second;
-        }
+        const QList<QPair<bool, QString>> demanded{{ampHeld, "AT ERR"}, {boostHeld, "BT ERR"}, {screenStop || db9Open, "ESTOP"}, {piezoHeld, "PT ERR"}};
+        for (const auto &entry : demanded)
+            expected << (entry.first ? entry.second : QString());
+        expected.removeAll(QString());
         while (failure.isEmpty() && clock.elapsed() < 10000 && !(quiet && held == expected)) {
             waitPolling(1);
             held = handler->heldFaults();
@@ -286,8 +253,10 @@ private:
         check(held == expected, "held: \"" + handler->heldFaults().join(", ") + "\", the inputs demand \"" + expected.join(", ") + "\"");
         check(fx.gpio(Control::Pin498Gpio) == piezoLine && fx.gpio(Control::Pin506Gpio) == coolingAir,
               QStringLiteral("lines: piezo line %1, cooling air %2").arg(fx.gpio(Control::Pin498Gpio)).arg(fx.gpio(Control::Pin506Gpio)));
-        check(held.isEmpty() || (!fx.board->isDispensing() && fx.board->parameter(16) != 0), QStringLiteral("board: dispensing %1, P16 %2 while ").arg(fx.board->isDispensing()).arg(fx.board->parameter(16)) + held.join(", ") + " held");
+        check(held.isEmpty() || (!fx.board->isDispensing() && fx.board->parameter(16) != 0), "board: dispensing or open while " + held.join(", ") + " held");
         check(!std::exchange(stopPressed, false) || !fx.board->isDispensing(), "run: the board still dispenses after Stop");
+        const int runsBefore = std::exchange(runsBeforeTap, -1);
+        check(runsBefore < 0 || fx.board->runsStarted() == runsBefore, "purge: a tap started a run");
         const QString answer = std::exchange(pushAnswer, QString());
         check(fx.server->lastAnswer().startsWith(answer.toLatin1()) && (answer != "ZUM_TXN_OK" || fx.property("mainWindow", "iotNotificationShown").toBool()),
               "push: answered " + fx.server->lastAnswer() + " or no notification, not " + answer);
@@ -309,10 +278,9 @@ private:
         check(fx.gpio(Control::Pin508Gpio) == line && fx.gpio(Control::Pin497Gpio) == line, "lines: not " + QString::number(line) + " with \"" + held.join(", ") + "\" held");
         check(held.isEmpty() || fx.gpio(Control::Pin507Gpio) == 0, "heater: on while " + held.join(", ") + " held");
         check(!held.contains("NT ERR") || shown("popUpID"), "nozzle fault: held without a pop-up to clear it");
-        QQuickItem *stop = fx.item("eStopButtonID"), *layer = fx.item("stopButtonsID")->parentItem(), *top = nullptr;
-        for (QQuickItem *item : layer->childItems()) { // what a finger on the stop touches
-            if (item->isVisible() && item->contains(stop->mapToItem(item, QPointF(stop->width() / 2, stop->height() / 2)))
-                && (!top || item->z() >= top->z()))
+        QQuickItem *stop = fx.item("eStopButtonID"), *top = nullptr;
+        for (QQuickItem *item : fx.item("stopButtonsID")->parentItem()->childItems()) { // what a finger on the stop touches
+            if (item->isVisible() && item->contains(stop->mapToItem(item, QPointF(stop->width() / 2, stop->height() / 2))) && (!top || item->z() >= top->z()))
                 top = item;
         }
         check(!shown("jetValve") || (stop->isEnabled() && top && (top->objectName() == "stopButtonsID" || top == fx.item("resetBannerID"))),
@@ -332,18 +300,17 @@ private:
     void countReports()
     {
         const QList<sim::BoardChunk> sent = fx.board->sent();
-        const int received = fx.board->received().size();
-        if (sent.size() != seenSent || received != seenReceived)
+        if (sent.size() != seenSent || fx.board->received().size() != seenReceived)
             traffic.restart();
         static const QRegularExpression report(QStringLiteral("P17:([ 0-9]{10})\r\n"));
         for (int i = seenSent; i < sent.size(); ++i) {
             for (auto it = report.globalMatch(QString::fromLatin1(sent[i].bytes)); it.hasNext();) {
-                const QString valve = fitted.isEmpty() ? counter().deviceId() : fitted;
-                total[valve] = qMin(countCap, total.value(valve) + it.next().captured(1).trimmed().toLongLong());
+                qint64 &made = total[fitted.isEmpty() ? counter().deviceId() : fitted];
+                made = qMin(ValveCount::maxCount, made + it.next().captured(1).trimmed().toLongLong());
             }
         }
         seenSent = sent.size();
-        seenReceived = received;
+        seenReceived = fx.board->received().size();
     }
 
     // The board runs with what the screen shows, within its own limits: at
@@ -352,32 +319,28 @@ private:
     {
         const QString text = fx.run("JSON.stringify(jetValve.currentProfile)").toString();
         const QJsonObject profile = QJsonDocument::fromJson(text.toUtf8()).object();
-        const QList<QPair<int, const char *>> codes = {{0, "riseTime"}, {1, "dwell"}, {2, "fallTime"}, {3, "delay"},
-                                                       {4, "dutyCycle"}, {5, "dispenseCycles"}, {12, "mode"}};
-        for (const auto &code : codes) {
-            const qint64 value = qMin<qint64>(qint64(profile.value(code.second).toDouble()), code.first == 4 ? 99 : 100000);
-            check(fx.board->parameter(code.first) == value,
-                  QStringLiteral("run: P%1 is %2 on the board, the screen shows %3").arg(code.first).arg(fx.board->parameter(code.first)).arg(text));
+        const char *keys[] = {"riseTime", "dwell", "fallTime", "delay", "dutyCycle", "dispenseCycles"};
+        for (int code : {0, 1, 2, 3, 4, 5, 12}) {
+            const qint64 shown = qMin<qint64>(qint64(profile.value(code == 12 ? "mode" : keys[code]).toDouble()), code == 4 ? 99 : 100000);
+            check(fx.board->parameter(code) == shown, QStringLiteral("run: P%1 is %2 on the board, the screen shows %3").arg(code).arg(fx.board->parameter(code)).arg(text));
         }
     }
 
     // The count the console holds is all its valve made; the fitted chip
-    // never loses cycles nor gets more than its valve made; nor does a mirror.
+    // never loses cycles, gets no more than its valve made, and takes them
+    // every 20000; no mirror holds more than its valve made.
     void checkValves()
     {
         const QString held = counter().deviceId();
         check(counter().total() == total.value(held), QStringLiteral("valve count: %1 held for %2, whose valve made %3 (fitted: %4)")
                                                           .arg(counter().total()).arg(held).arg(total.value(held)).arg(fitted));
-        if (!fitted.isEmpty()) {
-            const qint64 chip = fx.oneWire.recordCount(fitted);
-            check(chip >= std::exchange(lastChip[fitted], chip) && chip <= total.value(fitted)
-                      && (held != fitted || (chip == counter().chipCount() && counter().pendingCycles() < ValveCount::writeStep)),
-                  QStringLiteral("valve count: chip %1 holds %2, its valve made %3").arg(fitted).arg(chip).arg(total.value(fitted)));
-        }
-        for (const QString &valve : qAsConst(valves)) {
-            const QByteArray mirror = fx.root.readFile("/media/data/" + valve + "-1");
-            check(mirror.split('#').value(0).toLongLong() <= total.value(valve),
-                  "valve count: the mirror of " + valve + " holds " + mirror + QStringLiteral(", its valve made %1").arg(total.value(valve)));
+        const qint64 chip = fx.oneWire.recordCount(fitted);
+        check(fitted.isEmpty() || (chip >= std::exchange(lastChip[fitted], chip) && chip <= total.value(fitted)
+                                   && (held != fitted || (chip == counter().chipCount() && counter().pendingCycles() < ValveCount::writeStep))),
+              QStringLiteral("valve count: chip %1 holds %2, its valve made %3").arg(fitted).arg(chip).arg(total.value(fitted)));
+        for (auto it = total.cbegin(); it != total.cend(); ++it) {
+            const QByteArray mirror = fx.root.readFile("/media/data/" + it.key() + "-1");
+            check(mirror.split('#').value(0).toLongLong() <= it.value(), "valve count: the mirror of " + it.key() + " holds " + mirror);
         }
     }
 
@@ -410,13 +373,12 @@ private:
     std::unique_ptr<sim::SimControl> control;
     ThreadHandler *handler = nullptr;
     // What the injected inputs demand, and every reported cycle per valve.
-    bool piezoHeld = false, piezoLine = false, coolingAir = false, ampHeld = false, boostHeld = false, screenStop = false, db9Open = false, stopPressed = false;
-    QString fitted = QLatin1String(sim::SimOneWire::defaultSlave);
-    QStringList valves, lastHeld; // every valve fitted so far; the held set at the last poll
-    QHash<QString, qint64> total, chipAtUnplug, lastChip;
-    int samples = 0, seenSent = 0, seenReceived = 0;
-    bool runSent = false, heaterMayRun = true, loading = false, wasCovered = false;
-    QString failure, pushAnswer;
+    bool piezoHeld = false, piezoLine = false, coolingAir = false, ampHeld = false, boostHeld = false, screenStop = false, db9Open = false;
+    bool stopPressed = false, runSent = false, heaterMayRun = true, loading = false, wasCovered = false;
+    QString fitted = QLatin1String(sim::SimOneWire::defaultSlave), failure, pushAnswer;
+    QStringList lastHeld;
+    QMap<QString, qint64> total, lastChip; // per valve ever fitted: what it made, what its chip held last
+    int samples = 0, seenSent = 0, seenReceived = 0, runsBeforeTap = -1;
     QElapsedTimer traffic;
 };
 
@@ -428,14 +390,8 @@ void onMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
         console->logged(type, text);
 }
 
-// Events run in a fresh process: the index of the failing event (-1: none)
-// and what failed.
-struct Outcome {
-    int at = -1;
-    QString what;
-};
-
-Outcome runInProcess(const QStringList &events)
+// The events in a fresh process: the index of the failing event (-1: none) and what failed.
+QPair<int, QString> runInProcess(const QStringList &events)
 {
     static int runs = 0;
     const QString root = testroot::root() + QStringLiteral("/run%1").arg(++runs);
@@ -456,24 +412,22 @@ Outcome runInProcess(const QStringList &events)
     const QString text = QString::fromUtf8(result.readAll());
     if (text.isEmpty())
         QDir(root).removeRecursively();
-    return text.isEmpty() ? Outcome() : Outcome{text.section('\t', 0, 0).toInt(), text.section('\t', 1)};
+    return {text.isEmpty() ? -1 : text.section('\t', 0, 0).toInt(), text.section('\t', 1)};
 }
 
 // Removes ever shorter runs of events while the same kind of failure stays.
-QStringList shortestFailing(QStringList events, Outcome &outcome)
+QStringList shortestFailing(QStringList events, QPair<int, QString> &outcome)
 {
-    const QString kind = outcome.what.section(':', 0, 0);
+    const QString kind = outcome.second.section(':', 0, 0);
     for (int chunk = events.size() / 2; chunk >= 1; chunk /= 2) {
         for (int at = 0; at < events.size();) {
             QStringList fewer = events;
             fewer.erase(fewer.begin() + at, fewer.begin() + qMin(at + chunk, int(fewer.size())));
-            const Outcome tried = fewer.isEmpty() ? Outcome() : runInProcess(fewer);
-            if (tried.at >= 0 && tried.what.section(':', 0, 0) == kind) {
-                events = fewer.mid(0, tried.at + 1);
-                outcome = tried;
-            } else {
+            const auto tried = fewer.isEmpty() ? qMakePair(-1, QString()) : runInProcess(fewer);
+            if (tried.first >= 0 && tried.second.section(':', 0, 0) == kind)
+                events = fewer.mid(0, (outcome = tried).first + 1);
+            else
                 at += chunk;
-            }
         }
     }
     return events;
@@ -502,17 +456,15 @@ private slots:
         QFETCH(QStringList, events);
         QElapsedTimer clock;
         clock.start();
-        Outcome outcome = runInProcess(events);
-        if (outcome.at < 0) {
-            std::printf("%s: %d events held in %.0f s\n", QTest::currentDataTag(), int(events.size()), clock.elapsed() / 1000.0);
+        auto outcome = runInProcess(events);
+        std::printf("%s: %d events in %.0f s\n", QTest::currentDataTag(), int(events.size()), clock.elapsed() / 1000.0);
+        if (outcome.first < 0)
             return;
-        }
-        const QString first = QStringLiteral("event %1 (%2): %3").arg(outcome.at).arg(events.value(outcome.at), outcome.what);
-        events = events.mid(0, outcome.at + 1);
+        const QString first = QStringLiteral("event %1 (%2): %3").arg(outcome.first).arg(events.value(outcome.first), outcome.second);
+        events = events.mid(0, outcome.first + 1);
         if (qEnvironmentVariable("ZUM_RANDOM_SHRINK") != "0")
             events = shortestFailing(events, outcome);
-        QFAIL(qPrintable(first + QStringLiteral("\nshortest list that fails (%1 events): %2\n    ").arg(events.size()).arg(outcome.what)
-                         + events.join("\n    ")));
+        QFAIL(qPrintable(first + QStringLiteral("\nshortest list that fails (%1 events): %2\n    ").arg(events.size()).arg(outcome.second) + events.join("\n    ")));
     }
 };
 
