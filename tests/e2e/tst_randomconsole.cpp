@@ -87,10 +87,8 @@ class RandomConsole
 public:
     bool start()
     {
-        if (!fx.startSimulators())
-            return false;
         inputMonitor.setReadPauseMs(1);
-        if (!fx.startConsole())
+        if (!fx.startSimulators() || !fx.startConsole())
             return false;
         handler = fx.window()->findChild<ThreadHandler *>("handleThread");
         control = std::make_unique<sim::SimControl>(testroot::root(), fx.board.get(), fx.server.get());
@@ -104,18 +102,16 @@ public:
     // "" when every check held, else "<index of the event>\t<what failed>".
     QString run(const QStringList &events)
     {
-        for (int i = 0; i < events.size() && failure.isEmpty(); ++i) {
+        int i = -1; // a failure before the first event counts as the first's
+        while (failure.isEmpty() && ++i < events.size()) {
             apply(events[i]);
             events.value(i + 1).startsWith("& ") ? waitPolling(1) : settle();
-            if (!failure.isEmpty())
-                return QString::number(i) + '\t' + failure;
         }
-        return failure.isEmpty() ? QString() : "0\t" + failure;
+        return failure.isEmpty() ? QString() : QString::number(qMax(i, 0)) + '\t' + failure;
     }
 
-    // The run command goes out under no fault or stop, with the values shown
-    // (checked at the next poll); the services line switches only when the
-    // held set fills or empties.
+    // The run command goes out under no hold, with the values shown (checked
+    // at the next poll); the services line switches as the held set fills or empties.
     void logged(QtMsgType type, const QString &text)
     {
         const QString held = handler ? handler->heldFaults().join(", ") : QString();
@@ -124,9 +120,8 @@ public:
             runSent = !fx.property("jetValve", "purgeFlag").toBool(); // a purge runs on values of its own
         } else if (text.startsWith(QLatin1String("shutDownServices - "))) {
             check(held.isEmpty() == text.endsWith("OFF"), "lines: services " + text.mid(20) + " with \"" + held + "\" held");
-        } else if (type == QtWarningMsg && text.startsWith(QLatin1String("qrc:")) && text.contains("Error")) {
-            check(false, "script: " + text);
         }
+        check(type != QtWarningMsg || !text.startsWith(QLatin1String("qrc:")) || !text.contains("Error"), "script: " + text);
     }
 
 private:
@@ -237,8 +232,7 @@ private:
         clock.start();
         bool quiet = false;
         QStringList held, expected;
-        const QList<QPair<bool, QString>> demanded{{ampHeld, "AT ERR"}, {boostHeld, "BT ERR"}, {screenStop || db9Open, "ESTOP"}, {piezoHeld, "PT ERR"}};
-        for (const auto &entry : demanded)
+        for (const auto &entry : QList<QPair<bool, QString>>{{ampHeld, "AT ERR"}, {boostHeld, "BT ERR"}, {screenStop || db9Open, "ESTOP"}, {piezoHeld, "PT ERR"}})
             expected << (entry.first ? entry.second : QString());
         expected.removeAll(QString());
         while (failure.isEmpty() && clock.elapsed() < 10000 && !(quiet && held == expected)) {
@@ -279,10 +273,8 @@ private:
         check(held.isEmpty() || fx.gpio(Control::Pin507Gpio) == 0, "heater: on while " + held.join(", ") + " held");
         check(!held.contains("NT ERR") || shown("popUpID"), "nozzle fault: held without a pop-up to clear it");
         QQuickItem *stop = fx.item("eStopButtonID"), *top = nullptr;
-        for (QQuickItem *item : fx.item("stopButtonsID")->parentItem()->childItems()) { // what a finger on the stop touches
-            if (item->isVisible() && item->contains(stop->mapToItem(item, QPointF(stop->width() / 2, stop->height() / 2))) && (!top || item->z() >= top->z()))
-                top = item;
-        }
+        for (QQuickItem *item : fx.item("stopButtonsID")->parentItem()->childItems()) // what a finger on the stop touches
+            top = item->isVisible() && item->contains(stop->mapToItem(item, QPointF(stop->width() / 2, stop->height() / 2))) && (!top || item->z() >= top->z()) ? item : top;
         check(!shown("jetValve") || (stop->isEnabled() && top && (top->objectName() == "stopButtonsID" || top == fx.item("resetBannerID"))),
               "stop: the emergency stop cannot be pressed");
         // Run stays dead under an overlay and for the tap after the one that closed it.
@@ -350,24 +342,19 @@ private:
             QJsonParseError error;
             const QJsonObject profile = QJsonDocument::fromJson(fx.root.readFile("/media/data/" + name), &error).object();
             check(error.error == QJsonParseError::NoError, "profile: " + name + " is no profile");
-            for (int i = 0; i < remote::profileLimitCount; ++i) {
-                const remote::ProfileLimit &limit = remote::profileLimits[i];
-                const QJsonValue value = profile.value(limit.key);
+            for (const remote::ProfileLimit *limit = remote::profileLimits; limit < remote::profileLimits + remote::profileLimitCount; ++limit) {
+                const QJsonValue value = profile.value(limit->key);
                 bool number = value.isDouble();
                 const double v = value.isString() ? value.toString().toDouble(&number) : value.toDouble();
-                check(value.isUndefined() || (number && v >= limit.minimum && v <= limit.maximum),
-                      "profile: " + name + QStringLiteral(" holds %1 = ").arg(limit.key) + value.toVariant().toString());
+                check(value.isUndefined() || (number && v >= limit->minimum && v <= limit->maximum),
+                      "profile: " + name + QStringLiteral(" holds %1 = ").arg(limit->key) + value.toVariant().toString());
             }
         }
     }
 
     ValveCount &counter() const { return handler->valveCounter(); }
     bool shown(const char *name) const { return fx.item(name)->isVisible(); }
-    void check(bool ok, const QString &what)
-    {
-        if (!ok && failure.isEmpty())
-            failure = what;
-    }
+    void check(bool ok, const QString &what) { failure = ok || !failure.isEmpty() ? failure : what; }
 
     ConsoleFixture fx;
     std::unique_ptr<sim::SimControl> control;
