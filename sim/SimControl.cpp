@@ -446,11 +446,8 @@ QString SimControl::eepromState() const
     } else if (match.hasMatch()) {
         state = QStringLiteral("legacy(%1)").arg(match.captured(1));
     } else {
-        uint32_t count = 0;
-        for (int i = 3; i >= 0; --i)
-            count = (count << 8) | static_cast<unsigned char>(bytes[i]);
-        const bool intact = SimOneWire::recordBytes(count, static_cast<uint8_t>(bytes[4])) == bytes.left(7);
-        state = intact ? QStringLiteral("good(%1)").arg(count) : QStringLiteral("bad-crc");
+        const qint64 count = bus.recordCount(slaves.first());
+        state = count >= 0 ? QStringLiteral("good(%1)").arg(count) : QStringLiteral("bad-crc");
     }
     return slaves.first() + QLatin1Char(':') + state;
 }

@@ -87,6 +87,17 @@ QByteArray SimOneWire::recordBytes(uint32_t count, uint8_t flags)
     return bytes;
 }
 
+qint64 SimOneWire::recordCount(const QString &name) const
+{
+    const QByteArray bytes = eeprom(name);
+    if (bytes.size() < 7)
+        return -1;
+    uint32_t count = 0;
+    for (int i = 3; i >= 0; --i)
+        count = (count << 8) | static_cast<unsigned char>(bytes[i]);
+    return recordBytes(count, static_cast<uint8_t>(bytes[4])) == bytes.left(7) ? qint64(count) : -1;
+}
+
 void SimOneWire::putRecord(uint32_t count, uint8_t flags, const QString &name) const
 {
     putBytes(recordBytes(count, flags), name);

@@ -48,6 +48,9 @@ public:
     QByteArray removeRequest() const;
 
     static QByteArray recordBytes(uint32_t count, uint8_t flags);
+    // The count of the intact record at the start of the chip, -1 when there
+    // is none (no chip, erased, old text or a bad CRC).
+    qint64 recordCount(const QString &name = QLatin1String(defaultSlave)) const;
 
 private:
     QString realPath(const QString &boardPath) const { return rootDir + boardPath; }

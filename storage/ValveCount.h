@@ -46,7 +46,8 @@ public slots:
     // beyond the chip is written at once. False when no chip can be read;
     // the read is then retried every 10 s.
     bool readValve();
-    // Adds dispensed cycles (a JS number: ten-digit reports stay whole).
+    // Adds cycles the fitted valve dispensed (a JS number: ten-digit reports
+    // stay whole); a valve swapped in since the last read is read first.
     void addCycles(double cycles);
     // Writes the cycles not yet on the chip; true when nothing is left over.
     // What the chip does not take goes to the valve's mirror.

@@ -3,8 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-// The operating screen end to end: what an operator sees and touches, and
-// what reaches the driver board, the valve chip and the DB15 lines.
+// The operating screen end to end where the profiles meet a run: what the
+// board receives and what the profile files keep.
 class TestConsole : public QObject
 {
     Q_OBJECT
@@ -12,21 +12,11 @@ class TestConsole : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void dotRunMovesTheValveCount();
-    void piezoOverTemperatureHoldsTheValve();
-    void overlaysHoldTheWindowButNotTheStop_data();
-    void overlaysHoldTheWindowButNotTheStop();
-    void runStopsUnderAPopUp();
     void profilesPushedWhileBusyWaitForTheEnd_data();
     void profilesPushedWhileBusyWaitForTheEnd();
     void sequenceKeepsTheCountOfEveryProfile();
 
 private:
-    bool runIndicatorShown() const
-    {
-        return fx.property("jetValve", "runningState").toBool(); // the Run button shows Stop
-    }
-
     ConsoleFixture fx;
 };
 
@@ -43,91 +33,6 @@ void TestConsole::initTestCase()
 void TestConsole::cleanupTestCase()
 {
     fx.stopConsole();
-}
-
-void TestConsole::dotRunMovesTheValveCount()
-{
-    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), 12345, 5000);
-    const int runs = fx.board->runsStarted();
-    QVERIFY(fx.click("runButtonID"));
-    QTRY_COMPARE_WITH_TIMEOUT(fx.board->runsStarted(), runs + 1, 5000);
-    // Three pulses, counted once: from the board's report, not at the start too.
-    QTRY_COMPARE_WITH_TIMEOUT(fx.property("mainWindow", "epromTotalCycles").toInt(), 12348, 5000);
-    QTest::qWait(500);
-    QCOMPARE(fx.property("mainWindow", "epromTotalCycles").toInt(), 12348);
-    // After "x" the board reports what it dispensed before the stop: counted
-    // under the stop, ten digits whole, the total held at what the record holds.
-    QVERIFY(fx.click("eStopButtonID"));
-    fx.board->send("P17:9999999999\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(fx.oneWire.eeprom().left(7), sim::SimOneWire::recordBytes(INT32_MAX, 1), 5000);
-    QVERIFY(!fx.item("settingsPageID")); // counted and written with the settings page never opened
-    QVERIFY(fx.click("resetBannerButtonID"));
-}
-
-void TestConsole::piezoOverTemperatureHoldsTheValve()
-{
-    fx.board->clearLog();
-    fx.sysfs.setPiezoTemp(90);
-    QTRY_VERIFY_WITH_TIMEOUT(fx.item("faultUpdateID")->isVisible(), 5000);
-    QCOMPARE(fx.property("faultUpdateID", "text").toString(), QString("PT ERR"));
-    QTRY_VERIFY_WITH_TIMEOUT(fx.wire().contains("x"), 3000);
-    // DB15 any error and piezo exceeded, services off, cooling air.
-    for (int line : {Control::Pin497Gpio, Control::Pin498Gpio, Control::Pin508Gpio, Control::Pin506Gpio})
-        QCOMPARE(fx.gpio(line), 1);
-    QVERIFY(!fx.item("purgeButtonID")->isEnabled());
-
-    fx.sysfs.setPiezoTemp(25);
-    QTRY_VERIFY_WITH_TIMEOUT(!fx.item("faultUpdateID")->isVisible(), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(fx.gpio(Control::Pin497Gpio) + fx.gpio(Control::Pin506Gpio), 0, 2000);
-    QCOMPARE(fx.gpio(Control::Pin508Gpio), 0);
-}
-
-void TestConsole::overlaysHoldTheWindowButNotTheStop_data()
-{
-    QTest::addColumn<QString>("open");  // scripts in the window's scope
-    QTest::addColumn<QString>("close");
-    const QString popUp = "showPopUp('COMMS ERR', 'Press red X to reset')", closePopUp = "popUpID.closeButtonPressed()";
-    QTest::newRow("pop-up outlives the wait banner") << "triggerHourGlass(50); " + popUp << closePopUp;
-    QTest::newRow("pop-up outlives the thumbs-up") << "jetValve.giveThumbsUp(true); " + popUp << closePopUp;
-    QTest::newRow("wait banner") << "triggerHourGlass(5000)" << "cancelHourGlass()";
-    QTest::newRow("profile keypad") << "invokeProfileKeyPad()" << "numberPadToSetProfileID.visible = false";
-}
-
-// Whatever is up, the window stays modal until the last overlay goes, and
-// the emergency stop still acts, its banner over everything; Run does not
-// take the tap that closed an overlay.
-void TestConsole::overlaysHoldTheWindowButNotTheStop()
-{
-    QFETCH(QString, open);
-    QFETCH(QString, close);
-    const auto modal = [this] { return !fx.item("mainBoxID")->isEnabled(); };
-    fx.run(open);
-    QTRY_VERIFY_WITH_TIMEOUT(!fx.property("jetValve", "confirmationShown").toBool(), 3000);
-    QTest::qWait(100); // past the short wait banner
-    QVERIFY(modal());
-    QVERIFY(fx.click("eStopButtonID"));
-    QCOMPARE(fx.gpio(Control::Pin508Gpio), 1);
-    QVERIFY(fx.item("resetBannerID")->isVisible());
-    QVERIFY(fx.click("resetBannerButtonID"));
-    QCOMPARE(fx.gpio(Control::Pin508Gpio), 0);
-    QVERIFY(modal());
-    fx.run(close);
-    QVERIFY(!modal());
-    // A second tap meant for the overlay would land on Run: it takes none yet.
-    QVERIFY(!fx.item("runButtonID")->isEnabled());
-}
-
-// A run in progress stops from its button even under a pop-up.
-void TestConsole::runStopsUnderAPopUp()
-{
-    fx.run("handleThread.setProfileParam(1, 5000, 1000, 50, 80, 80, 1000, 0, 0, 0)"); // six seconds
-    QVERIFY(fx.click("runButtonID"));
-    QTRY_VERIFY_WITH_TIMEOUT(fx.board->isDispensing() && runIndicatorShown(), 3000);
-    fx.run("showPopUp('COMMS ERR', '')");
-    QVERIFY(fx.click("runButtonID"));
-    QTRY_VERIFY_WITH_TIMEOUT(!fx.board->isDispensing() && !runIndicatorShown(), 3000);
-    QVERIFY(!fx.property("mainWindow", "runInProgressState").toBool());
-    fx.run("popUpID.closeButtonPressed()");
 }
 
 void TestConsole::profilesPushedWhileBusyWaitForTheEnd_data()

@@ -21,7 +21,6 @@ W, H = 480, 272
 NAV_W, CELL_H = 0.15 * W, 0.2 * H           # navigation column and one of its five cells
 PX, PW = NAV_W, 0.85 * W                    # every page's x and width
 TW, TH = (0.812 * PW - 4) / 3, (0.63 * H - 4) / 3   # a parameter tile: 3 x 3 grid, spacing 2, from 23 %
-POPUP = (0.2 * W, 0.2 * H, 0.6 * W, 0.6 * H)        # x, y, w, h
 CAL = (0.1 * W, 0.15 * H, 0.8 * W, 0.7 * H)         # both calibration dialogs
 
 
@@ -50,18 +49,14 @@ POS = {
     "homeCell": (4, 4),                                 # cell corners, clear of the icons: black when selected
     "loginCell": (4, 4 * CELL_H + 4),
     "idleSpot": (NAV_W / 2, 4 * CELL_H - 8),            # remote cell: dimmed by every window-wide overlay
-    "iotNotificationID": (NAV_W - 2 - 0.125 * CELL_H, 3 * CELL_H + 2 + 0.125 * CELL_H),
     "pageSpot": page(0.825, 0.01),                      # beside Run: the operating screen's background
     "leftArrowID": page(0.45 * 0.125, 0.1625),
     "rightArrowID": page(0.45 * 0.875, 0.1625),
     "saveButtonID": (PX + 0.47 * PW + 0.095 * H * 0.65, 0.1625 * H),
     "dwellTileID": tile(0, 1),
     "dutyCycleTileID": tile(1, 1),
-    "nzTempButtonID": (PX + 0.04 * TW + 0.4 * TH, tile(2, 0)[1]),
-    "nzTempBulb": (PX + 0.04 * TW + 0.4 * TH, tile(2, 0, fy=0.75)[1]),
     "lineDotButtonID": tile(2, 2),
     "runButtonID": right_dash(0, 0.3),
-    "purgeButtonID": right_dash(0.32, 0.22),
     "valveButtonID": right_dash(0.56, 0.2),
     "eStopButtonID": right_dash(0.78, 0.22),
     # the roller editor over the page: columns 8 % wide from 17 %, dwell's shifted 1.5; units is the 7th
@@ -69,8 +64,6 @@ POS = {
     "saveIconID": (PX + 0.84 * PW + 0.065 * PW, 0.1 * H + 0.065 * PW),
     "submitPasswordButtonID": (PX + 0.26 * PW, 0.9 * H),
     "triggerModeIconID": page(0.5, 0.13 + 0.06 * PW / H),
-    "popUpID": (POPUP[0] + 6, POPUP[1] + 6),
-    "closeIconID": (POPUP[0] + 0.75 * POPUP[2] + 0.1 * POPUP[3], POPUP[1] + 0.85 * POPUP[3]),
     "resetBannerButtonID": (W / 2, H / 2),
     "calibStartButtonID": (W / 2, CAL[1] + 0.68 * CAL[3]),
     "calibProgressID": (CAL[0] + 0.05 * CAL[2] + 36, CAL[1] + 0.225 * CAL[3]),  # its first words
@@ -79,8 +72,7 @@ POS = {
 # What a working console must not print: shell errors of its own commands
 # (a copy of files that do not exist) and Qt's complaint about its runtime folder.
 ALARMING = re.compile(r"^(?:cp|mv|rm|sh|chmod): .*|.*XDG_RUNTIME_DIR.*", re.M)
-AMBER, OLIVE, BLACK, DOT_RED = (240, 179, 35), (51, 51, 0), (0, 0, 0), (255, 0, 0)
-POPUP_PALE, BULB_GREEN = (224, 224, 181), (0, 255, 153)  # the pop-up at 85 % over the page; heating off
+AMBER, OLIVE, BLACK = (240, 179, 35), (51, 51, 0), (0, 0, 0)
 OFF_WINDOW = ("700", "400")                               # on the Xvfb screen, off the window
 PROFILE_1 = {"programValue": 1, "dispenseCycles": "20000", "dwell": "1", "dutyCycle": "1", "riseTime": "80",
              "fallTime": "80", "delay": "1", "cycleCount": "0", "mode": 0, "nozTemp": "30",
@@ -343,22 +335,6 @@ def line_mode(c):
     c.wait_settled()
 
 
-def purge(c):
-    """A tap resends the profile without running; a hold runs until released."""
-    mark = c.board_mark()
-    c.click("purgeButtonID")
-    c.wait_for(lambda: "P05:20000\\r" in c.board_since(mark), 5, "the profile again")
-    c.wait_settled()
-    expect("P06:" not in c.board_since(mark) and "999999" not in c.board_since(mark), "a tap started a purge")
-    c.press("purgeButtonID")
-    c.wait_for(lambda: re.search(r"P05:999999\\r.*P06:", c.board_since(mark)), 5, "the purge's count, then its run")
-    c.shot("purge_held")
-    c.release()
-    c.wait_for(lambda: re.search(r"P06:.*x.*P05:20000\\r", c.board_since(mark)), 5, "the stop, then the profile")
-    expect(c.status()["dispensing"] == "no", "the board still dispenses")
-    c.wait_settled()
-
-
 def service_mode(c):
     """Valve opened for service and, while its command is paced out, the next profile: both reach the
     board whole (a parameter write once cut the paced line in two); then closed again."""
@@ -373,70 +349,6 @@ def service_mode(c):
     c.wait_settled()
     c.click("valveButtonID")
     c.wait_for(lambda: "P16:01\\r" in c.board_since(mark), 2, "the closed valve on the board")
-
-
-def emergency_stop(c):
-    """The on-screen stop acts through the start-up wait banner. The DB9 input holds the valve on its own:
-    opened under the on-screen stop it keeps the stop when the banner is pressed, and only it releases it."""
-    c.stop("console", signal.SIGKILL)
-    c.start_console(ready=False)
-    expect(not c.looks("idleSpot", AMBER), "the start-up wait banner is gone already")
-    c.click("eStopButtonID")
-    c.wait_for(lambda: c.gpio(508) == "1", 5, "services off (gpio508)")
-    c.send("db9 open")
-    time.sleep(0.3)
-    c.click("resetBannerButtonID", "resetBannerButtonID")  # hands over to the input, then cannot release it
-    time.sleep(0.3)
-    expect(c.gpio(508) == "1", "the banner released a DB9 stop")
-    c.wait_covered()
-    c.shot("emergency_stop_db9")
-    for cmd, level in (("db9 close", "0"), ("db9 open", "1"), ("db9 close", "0")):
-        c.send(cmd)
-        c.wait_for(lambda: c.gpio(508) == level, 5, "services %s after %s" % (level, cmd))
-        if level == "1":
-            c.wait_covered()
-    c.wait_ready()
-
-
-def nozzle_sensor_loss(c):
-    """Heating on, then the nozzle sensor reads nothing: heating off and "NT ERR" pop-up; the stop acts under
-    it, its banner over it; the pop-up closes with its X."""
-    c.click("nzTempButtonID")
-    c.wait_colour("nzTempBulb", BULB_GREEN, negate=True)
-    c.send("temp nozzle raw 0")
-    c.wait_for(lambda: c.gpio(497) == "1", 5, "the error line (gpio497)")
-    c.wait_colour("popUpID", POPUP_PALE)
-    c.wait_colour("nzTempBulb", BULB_GREEN)
-    c.shot("nozzle_sensor_loss_popup")
-    c.click("eStopButtonID")
-    c.wait_colour("popUpID", POPUP_PALE, negate=True)
-    c.click("resetBannerButtonID")
-    c.wait_colour("popUpID", POPUP_PALE)
-    c.send("temp nozzle 25")
-    c.click("closeIconID")
-    c.wait_for(lambda: c.gpio(497) == "0", 5, "the error line released")
-    c.wait_ready()
-    expect(c.looks("nzTempBulb", BULB_GREEN), "heating came back by itself")
-
-
-def silent_board(c):
-    """A silent board gives "COMMS ERR" on the next parameter write; the pop-up holds Run too (the profile
-    shown never reached the board); back to normal, the pop-up closes."""
-    c.send("board silent")
-    mark = c.board_mark()
-    c.click("rightArrowID")
-    c.wait_colour("popUpID", POPUP_PALE, 20)
-    expect("silent: no echo" in c.file("sim/board.log")[mark:], "the board was not asked anything")
-    c.shot("silent_board_popup")
-    c.click("runButtonID")
-    time.sleep(0.3)
-    expect("P06:" not in c.board_since(mark), "a run started under the pop-up")
-    c.send("board normal")
-    c.click("closeIconID")
-    c.wait_ready(10)
-    c.click("leftArrowID")
-    c.wait_for(lambda: "P05:20000\\r" in c.board_since(mark), 10, "profile 1 written again")
-    c.wait_settled()
 
 
 def calibration(c):
@@ -454,14 +366,6 @@ def calibration(c):
     c.shot("calibration_done")
     c.click("calibCloseButtonID")
     c.wait_ready()
-
-
-def remote_push(c):
-    """A profile pushed by the server is stored and flagged with the red dot."""
-    c.wait_for(lambda: "ZUM_START_COMM_OK" in c.file("sim/remote.log"), 20, "the console on the server")
-    c.send("server push 1 %s" % json.dumps(dict(c.profile(1), dwell="37"), separators=(",", ":")))
-    c.wait_for(lambda: c.profile(1).get("dwell") == "37", 10, "the pushed profile in the file")
-    c.wait_colour("iotNotificationID", DOT_RED)
 
 
 def settings_survive_restart(c):
@@ -516,9 +420,8 @@ def stop_during_wifi_join(c):
         c.start_console()
 
 
-SCENARIOS = [first_start, log_in, edit_profile, dot_run, line_mode, purge, service_mode, emergency_stop,
-             nozzle_sensor_loss, silent_board, calibration, remote_push, settings_survive_restart,
-             stop_during_wifi_join]
+SCENARIOS = [first_start, log_in, edit_profile, dot_run, line_mode, service_mode, calibration,
+             settings_survive_restart, stop_during_wifi_join]
 
 
 def main(argv):
