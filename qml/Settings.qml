@@ -286,6 +286,8 @@ Rectangle {
         height: parent.height * 0.3
         visible: selectedIcon === "CYCLE"
         color: "#f0b323"
+        // The count shown is the fitted valve's, also after a swap no fault marked.
+        onVisibleChanged: if (visible) valveCount.followFittedValve()
 
         Text {
             id: cycleCountTextID

@@ -80,18 +80,22 @@ bool ValveCount::readValve()
     return true;
 }
 
+void ValveCount::followFittedValve()
+{
+    if (device.isEmpty())
+        return;
+    FileIo files;
+    const QString present = files.valveDevice();
+    if (!present.isEmpty() && present != device)
+        readValve();
+}
+
 void ValveCount::addCycles(double cycles)
 {
     if (!(cycles >= 1))
         return; // nothing, a negative or not a number
-    // The cycles belong to the valve fitted now: one swapped in since the
-    // last read is read first, which leaves the one before with its own.
-    if (!device.isEmpty()) {
-        FileIo files;
-        const QString present = files.valveDevice();
-        if (!present.isEmpty() && present != device)
-            readValve();
-    }
+    // The cycles belong to the valve fitted now.
+    followFittedValve();
     const qint64 added = cycles >= double(maxCount) ? maxCount : qint64(cycles);
     pending = qMin(pending + added, maxCount - onChip);
     emit changed();

@@ -46,6 +46,10 @@ public slots:
     // beyond the chip is written at once. False when no chip can be read;
     // the read is then retried every 10 s.
     bool readValve();
+    // Reads the fitted chip when it is not the one the count belongs to (a
+    // valve swapped without a fault in between), which leaves the one before
+    // with its own cycles.
+    void followFittedValve();
     // Adds cycles the fitted valve dispensed (a JS number: ten-digit reports
     // stay whole); a valve swapped in since the last read is read first.
     void addCycles(double cycles);

@@ -15,6 +15,7 @@ QtObject {
         signal countWriteFailed()
 
         function readValve() { fake.record("readValve", arguments); return true }
+        function followFittedValve() { fake.record("followFittedValve", arguments) }
         function writePending() { fake.record("writePending", arguments); return true }
     }
     property var heldFaults: []

@@ -56,10 +56,11 @@ private slots:
     // fitted chip holds N), "swap N" (valve B holding N replaces A), "off",
     // "on N" (A taken off, back alone holding N), "refuse" (A's chip takes no
     // writes), "retried" (a retried read found it), "query" (the remote link
-    // reads the chip), "looks N" (N retried reads found none), "age", "aged"
-    // (the listing files are marked old, and are still), "next N" (the
-    // console after a restart reads a total of N). Afterwards: the counts of
-    // A's and B's chips and A's mirror (-1: none), the total and its chip.
+    // reads the chip), "look" (the count is shown), "looks N" (N retried
+    // reads found none), "age", "aged" (the listing files are marked old, and
+    // are still), "next N" (the console after a restart reads a total of N).
+    // Afterwards: the counts of A's and B's chips and A's mirror (-1: none),
+    // the total and its chip.
     void count_data()
     {
         QTest::addColumn<QStringList>("steps");
@@ -76,6 +77,10 @@ private slots:
         row("swap before the write", "chip 100000,read,add 15000,swap 7,add 5000", {-1, 7, 115000, 5007}, valveB);
         row("swap before a reboot", "chip 100000,read,add 5,swap 7,reboot", {-1, 7, 100005, 7}, valveB);
         row("swap while off", "chip 100000,read,off,add 20,swap 7,read", {-1, 7, 100020, 7}, valveB);
+        // A count looked at after a swap, or a report against a capped old valve, is the new one's.
+        row("swap seen when looked at", "chip 100000,read,add 5,swap 7,look", {-1, 7, 100005, 7}, valveB);
+        row("swap after a capped valve", "chip 12345,read,add 9999999999,swap 5,add 25000", {-1, 25005, INT32_MAX, 25005},
+            valveB);
         row("back with its parked cycles", "chip 100000,read,add 15000,swap 7,add 5000,on 100000,read",
             {115000, -1, 115000, 115000}, a);
         row("parked cycles survive a remote query", "chip 100000,read,add 15000,swap 7,add 5000,on 100000,query,read",
@@ -114,6 +119,7 @@ private slots:
         };
         const QMap<QString, std::function<void(qint64)>> act{
             {"read", [&](qint64) { valve.readValve(); }},
+            {"look", [&](qint64) { valve.followFittedValve(); }},
             {"add", [&](qint64 n) { valve.addCycles(double(n)); }},
             {"reboot", [&](qint64) { valve.writePending(); }},
             {"query", [&](qint64) { FileIo().jetValveReadEPROM(); }},
