@@ -250,14 +250,13 @@ class Console:
     def profile(self, n):
         return json.loads(self.file("media/data/%dJV.profile" % n) or "{}")
 
-    def log_in(self, shot=None):
+    def log_in(self):
         if self.looks("loginCell", BLACK):
             return
         self.click("loginButtonID")
         self.wait_covered()
         self.click(*map(key, "4172"), gap=0.05)
-        if shot:
-            self.shot(shot)
+        self.shot("log_in_typed")
         self.click("submitPasswordButtonID")
         self.wait_colour("loginCell", BLACK)
         self.wait_ready()
@@ -274,11 +273,6 @@ def first_start(c):
     expect(glob.glob(os.path.join(c.root, "media/data/2d-*-1")), "no mirror of the valve chip")
     expect(c.looks("homeCell", BLACK) and c.looks("loginCell", AMBER), "home not selected")
     expect(c.gpio(497) == "0" and c.gpio(508) == "0", "error or services-off line up at start")
-
-
-def log_in(c):
-    """4172 on the login keypad gives the administrator."""
-    c.log_in(shot="log_in_typed")
 
 
 def edit_profile(c):
@@ -420,7 +414,7 @@ def stop_during_wifi_join(c):
         c.start_console()
 
 
-SCENARIOS = [first_start, log_in, edit_profile, dot_run, line_mode, service_mode, calibration,
+SCENARIOS = [first_start, edit_profile, dot_run, line_mode, service_mode, calibration,
              settings_survive_restart, stop_during_wifi_join]
 
 
