@@ -122,6 +122,7 @@ void GuiThread::buildTimers()
     };
     runTimer = make(Qt::CoarseTimer, 80, &GuiThread::runStateSlot);
     restartTimer = make(Qt::PreciseTimer, repeatDelay, &GuiThread::restartRunSlot);
+    runEndTimer = make(Qt::PreciseTimer, 0, &GuiThread::endRunAfterBoard);
     pacingTimer = make(Qt::PreciseTimer, 30, &GuiThread::transmitData_slot);
     preHeatTimer = make(Qt::CoarseTimer, timing.preHeatMs, &GuiThread::calibPreHeating);
     sampleTimer = make(Qt::CoarseTimer, timing.sampleMs, &GuiThread::calibPreHeating);

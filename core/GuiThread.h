@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <QThread>
@@ -104,6 +105,7 @@ public slots:
     void runStateSlot();
     void finishRunSlot();
     void restartRunSlot();
+    void endRunAfterBoard();
     void readInputDispenseCtrlValue();
 
     // Transmission (GuiThreadTransmit.cpp)
@@ -177,6 +179,10 @@ private:
     int seqProfile = 1;
     float runDuration = 0.0f;
     int runElapsed = 0;
+    // Since the run command went out: the run ends once the board's time for
+    // it, and a margin for its own start, has passed.
+    QElapsedTimer runClock;
+    static const int boardRunMarginMs = 30;
     bool runCommandSent = false;
     bool lineRunPending = false; // a line press waits for its run command
 
@@ -226,6 +232,7 @@ private:
 
     QTimer *runTimer = nullptr;
     QTimer *restartTimer = nullptr;
+    QTimer *runEndTimer = nullptr;
     QTimer *pacingTimer = nullptr;
     QTimer *preHeatTimer = nullptr;
     QTimer *sampleTimer = nullptr;

@@ -7,6 +7,7 @@
 #include <QStateMachine>
 #include <QTimer>
 
+#include <cmath>
 #include <tuple>
 
 namespace {
@@ -169,6 +170,7 @@ void GuiThread::idleStateSlot()
     stopPacingAtCommandEnd();
     restartTimer->stop();
     runTimer->stop();
+    runEndTimer->stop();
     qDebug().noquote() << QStringLiteral("idleStateSlot : IDLE MODE !");
     if (initialised)
         exit(0);
@@ -187,12 +189,13 @@ void GuiThread::runStateSlot()
             runCommandSent = true;
             runElapsed = 0;
             transmitRunCommand();
+            runClock.start();
             // The profile's count stops at the largest count a profile holds.
             param.cycleCount = int(qMin<qint64>(qint64(param.cycleCount) + param.dispenseCycles, maxProfileCount));
             emit counterUpdated(param.cycleCount);
         }
         if (runDuration < 500.0f) {
-            emit finishRun();
+            endRunAfterBoard(); // too short for the progress ticks
             return;
         }
         runElapsed += 80;
@@ -206,6 +209,20 @@ void GuiThread::runStateSlot()
         }
     }
     runTimer->stop();
+    endRunAfterBoard();
+}
+
+// The ticks count coarsely and a short run has none: the screen leaves the
+// run, and a repeat or another start may follow, only once the board is done.
+void GuiThread::endRunAfterBoard()
+{
+    if (idleState->active() || !runCommandSent)
+        return;
+    const qint64 left = qint64(std::ceil(runDuration)) + boardRunMarginMs - runClock.elapsed();
+    if (left > 0) {
+        runEndTimer->start(int(left));
+        return;
+    }
     emit finishRun();
 }
 
@@ -221,11 +238,8 @@ void GuiThread::finishRunSlot()
     }
     if (!idleState->active()) {
         runCommandSent = false;
-        // A run too short to be timed in ticks ended here at its start; the
-        // next starts once the board is done with it, as after a timed one.
-        const int boardBusy = runDuration < 500.0f ? int(runDuration) : 0;
         if (!restartTimer->isActive())
-            restartTimer->start(repeatDelay + boardBusy);
+            restartTimer->start(repeatDelay);
         else
             qDebug().noquote() << QStringLiteral("finishRunSlot : Timer already active");
         return;

@@ -4,6 +4,7 @@
 #include "ProcessObjects.h"
 
 #include <QDebug>
+#include <QState>
 #include <QTimer>
 
 void GuiThread::setProfileParams(int l_programValue, int l_dispenseCycles, int l_dwell, int l_dutyCycle,
@@ -174,6 +175,12 @@ void GuiThread::checkAndWriteToSerialPort()
 
 void GuiThread::reinitParamList()
 {
+    // A board dispensing takes no values: the write waits for the run's end
+    // (the run's start gave the board the shown values anyway).
+    if (!idleState->active()) {
+        QTimer::singleShot(500, this, &GuiThread::reinitParamList);
+        return;
+    }
     lastTx = ParamRecord();
     forceWriteToSerialPort();
     checkAndWriteToSerialPort();

@@ -21,6 +21,9 @@ Rectangle {
     // Read by the window's stop buttons, which sit over this page's right column.
     property bool dotMode: true
     readonly property bool editorOpen: scrollNumbersID.visible
+    // From the purge button's press until the operator's profile went back
+    // to the board after its release.
+    readonly property bool purging: purgeFlag || purgeRunTimerID.running || purgeRunMonitorTimerID.running
     readonly property bool confirmationShown: thumbsUpID.visible
     // The editor changes the profile for an administrator only: it closes on logout.
     property bool editingAllowed: adminControl
@@ -120,10 +123,11 @@ Rectangle {
         var p = Profiles.validatePushed(profile, n)
         if (!p) {
             console.warn("ignored profile pushed for number", n)
-            return
+            return false
         }
         setGuiParams(p, p.programValue)
         saveProgram()
+        return true
     }
 
     function updateGUIParam(cp) {

@@ -62,7 +62,7 @@ ApplicationWindow {
     // dispensing board and file the run's count under another profile; a
     // run's end would also write the old values over the pushed file.
     property var pendingPushes: []
-    readonly property bool pushMustWait: runInProgressState || jetValve.purgeFlag || jetValve.editorOpen
+    readonly property bool pushMustWait: runInProgressState || jetValve.purging || jetValve.editorOpen
                                          || (calibarationID ? calibarationID.visible : false)
 
     function qSlice(txt, start, end) {
@@ -330,15 +330,23 @@ ApplicationWindow {
     }
 
     function applyPendingPushes() {
-        if (pushMustWait || pendingPushes.length === 0)
+        if (pushMustWait)
             return
-        var pushes = pendingPushes
-        pendingPushes = []
-        for (var i = 0; i < pushes.length; ++i) {
-            jetValve.vaidateAndSetGuiParams(pushes[i].profile, pushes[i].number)
-            iotMessage = "  Profile Update Notification ! \n  - Profile [" + pushes[i].number + "] Updated Remotely"
-        }
+        while (pendingPushes.length > 0)
+            applyPendingPush(pendingPushes[0].number)
+    }
+
+    // Shows and stores the held push of profile n; false when none is held.
+    function applyPendingPush(n) {
+        var held = pendingPushes.filter(function (push) { return push.number === n })
+        if (held.length === 0)
+            return false
+        pendingPushes = pendingPushes.filter(function (push) { return push.number !== n })
+        if (!jetValve.vaidateAndSetGuiParams(held[0].profile, n))
+            return false
+        iotMessage = "  Profile Update Notification ! \n  - Profile [" + n + "] Updated Remotely"
         iotNotificationShown = true
+        return true
     }
 
     function runStateChanged(runState) {
@@ -429,9 +437,12 @@ ApplicationWindow {
 
         onCounterUpdated: jetValve.updateCycleCounter(Number(repCount).toFixed(0))
         onRequestLoadProfile: {
-            // A sequence step: the profile that just ran keeps its count.
+            // A sequence step: the profile that just ran keeps its count, and
+            // one pushed in the meantime is shown as pushed.
             if (runInProgressState)
                 jetValve.saveProgram()
+            if (applyPendingPush(pro))
+                return
             var profile = jetValve.loadProfile(pro)
             jetValve.setGuiParams(profile, pro)
         }

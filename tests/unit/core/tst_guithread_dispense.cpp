@@ -46,6 +46,7 @@ private slots:
         QSignalSpy counter(bench.gui.get(), &GuiThread::counterUpdated);
         bench.gui->setRunButtonStatus(true);
         QTRY_VERIFY_WITH_TIMEOUT(bench.gui->isIdle() && !bench.gui->runTimerActive(), 3000);
+        QVERIFY(!bench.board->isDispensing()); // the run ends with the board's, not before
         QCOMPARE(values(counter), QList<int>{int(qMin<qint64>(qint64(count) + cycles, INT_MAX))});
         QCOMPARE(percent.count() - percent.count({0.01f}), ticks);
         // The run command: "P06:" alone, then the carriage return in a write of its own.
