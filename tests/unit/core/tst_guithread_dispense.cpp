@@ -118,6 +118,20 @@ private slots:
         QCOMPARE(bench.lines(), lines);
     }
 
+    // A board dispensing takes no values: the write after start-up waits.
+    void writeAfterStartUpWaitsForTheRun()
+    {
+        Bench bench;
+        QVERIFY(bench.up());
+        load(bench, 5000, 100); // half a second
+        bench.gui->setRunButtonStatus(true);
+        QTRY_VERIFY(bench.board->isDispensing());
+        bench.board->clearLog();
+        bench.gui->reinitParamList();
+        QTRY_VERIFY_WITH_TIMEOUT(!bench.lines().isEmpty(), 3000);
+        QVERIFY(!bench.board->isDispensing());
+    }
+
     void cyclicModeRepeatsUntilPressedAgain()
     {
         Bench bench;

@@ -4,14 +4,11 @@
 #include "SimBoard.h"
 #include "SimControl.h"
 #include "SimOneWire.h"
-#include "SimRemoteServer.h"
 #include "SimSysfs.h"
 #include "TestRoot.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHostAddress>
-#include <QTcpSocket>
 
 using sim::SimControl;
 
@@ -106,33 +103,6 @@ private slots:
             QVERIFY2(effect(what).startsWith(expected), effect(what).toHex().constData());
         const QByteArray line = control.execute("status");
         QVERIFY2(line.startsWith("ok ") && line.contains(status.toUtf8()), line.constData());
-    }
-
-    // The console takes two requests in one read as one: a request given while
-    // it is away goes first on its connection, and the next one waits for its
-    // answer.
-    void serverRequestsWaitForTheConsole()
-    {
-        sim::SimRemoteServer server;
-        server.setAutoPilot(true);
-        QVERIFY(server.start());
-        SimControl control(testroot::root(), &board, &server);
-        QVERIFY(control.execute("server push 0 {}").startsWith("error: server"));
-        QVERIFY(control.execute("server push 3 {\"a\":\"#\"}").startsWith("error: server"));
-        QVERIFY(control.execute("server push 3 {\"programValue\":3}").startsWith("ok queued (1 waiting"));
-
-        QTcpSocket console;
-        console.connectToHost(QHostAddress::LocalHost, server.port());
-        QTRY_VERIFY(console.bytesAvailable() > 0);
-        QTest::qWait(100);
-        QCOMPARE(console.readAll(), QByteArray("#3#{\"programValue\":3}"));
-        QVERIFY(control.execute("server send GET#EPROM").startsWith("ok queued (1 waiting"));
-        QTest::qWait(200);
-        QCOMPARE(console.bytesAvailable(), 0);
-        console.write("ZUM_TXN_OK\n");
-        QByteArray next; // each try reads on: the bytes are kept
-        QTRY_COMPARE(next += console.readAll(), QByteArray("GET#EPROM"));
-        QVERIFY(control.execute("status").contains("server=connected(1 connections, 0 waiting)"));
     }
 
 private:
