@@ -21,7 +21,6 @@ W, H = 480, 272
 NAV_W, CELL_H = 0.15 * W, 0.2 * H           # navigation column and one of its five cells
 PX, PW = NAV_W, 0.85 * W                    # every page's x and width
 TW, TH = (0.812 * PW - 4) / 3, (0.63 * H - 4) / 3   # a parameter tile: 3 x 3 grid, spacing 2, from 23 %
-CAL = (0.1 * W, 0.15 * H, 0.8 * W, 0.7 * H)         # both calibration dialogs
 
 
 def page(fx, fy):
@@ -43,11 +42,9 @@ def key(digit):  # the login keypad fills the admin page's right half; keys 20 %
 
 POS = {
     "currentProgramButtonID": (NAV_W / 2, 0.5 * CELL_H),
-    "programButtonID": (NAV_W / 2, 1.5 * CELL_H),
     "settingsButtonID": (NAV_W / 2, 2.5 * CELL_H),
     "loginButtonID": (NAV_W / 2, 4.5 * CELL_H),
-    "homeCell": (4, 4),                                 # cell corners, clear of the icons: black when selected
-    "loginCell": (4, 4 * CELL_H + 4),
+    "loginCell": (4, 4 * CELL_H + 4),                   # a cell corner, clear of the icon: black when selected
     "idleSpot": (NAV_W / 2, 4 * CELL_H - 8),            # remote cell: dimmed by every window-wide overlay
     "pageSpot": page(0.825, 0.01),                      # beside Run: the operating screen's background
     "leftArrowID": page(0.45 * 0.125, 0.1625),
@@ -65,9 +62,6 @@ POS = {
     "submitPasswordButtonID": (PX + 0.26 * PW, 0.9 * H),
     "triggerModeIconID": page(0.5, 0.13 + 0.06 * PW / H),
     "resetBannerButtonID": (W / 2, H / 2),
-    "calibStartButtonID": (W / 2, CAL[1] + 0.68 * CAL[3]),
-    "calibProgressID": (CAL[0] + 0.05 * CAL[2] + 36, CAL[1] + 0.225 * CAL[3]),  # its first words
-    "calibCloseButtonID": (CAL[0] + 0.82 * CAL[2] + 0.125 * CAL[3], CAL[1] + 0.225 * CAL[3]),
 }
 # What a working console must not print: shell errors of its own commands
 # (a copy of files that do not exist) and Qt's complaint about its runtime folder.
@@ -264,17 +258,6 @@ class Console:
 
 # ---- the scenarios, in the order they run ----
 
-def first_start(c):
-    """The console comes up on a fresh board root and sends profile 1."""
-    sent = c.board_since(0)
-    expect("P26:" in sent, "no version request reached the board")
-    expect(all(p in sent for p in ("P01:1\\r", "P05:20000\\r", "P12:0\\r")), "profile 1 never reached the board")
-    expect(c.file("media/data/zumInfoDat.dat") == "ZUM4172", "password file not laid out")
-    expect(glob.glob(os.path.join(c.root, "media/data/2d-*-1")), "no mirror of the valve chip")
-    expect(c.looks("homeCell", BLACK) and c.looks("loginCell", AMBER), "home not selected")
-    expect(c.gpio(497) == "0" and c.gpio(508) == "0", "error or services-off line up at start")
-
-
 def edit_profile(c):
     """Dwell + 1 with the roller editor's arrow, then saved to the profile file and its backup."""
     c.log_in()
@@ -345,23 +328,6 @@ def service_mode(c):
     c.wait_for(lambda: "P16:01\\r" in c.board_since(mark), 2, "the closed valve on the board")
 
 
-def calibration(c):
-    """Calibration from the navigation bar runs to its end."""
-    c.log_in()
-    mark = c.board_mark()
-    c.click("programButtonID")
-    c.wait_covered()
-    c.click("calibStartButtonID")
-    c.wait_for(lambda: "P20:" in c.board_since(mark), 5, "the calibration start")
-    time.sleep(0.3)
-    running = c.grab("calibProgressID", 30)
-    c.wait_for(lambda: c.grab("calibProgressID", 30) != running, 45, "the progress text to change")
-    c.wait_for(lambda: "P12:0" in c.board_since(mark).split("P20:", 1)[1], 5, "the run mode restored")
-    c.shot("calibration_done")
-    c.click("calibCloseButtonID")
-    c.wait_ready()
-
-
 def settings_survive_restart(c):
     """The trigger mode chosen on the settings page is still there after the console is killed."""
     icon = lambda: c.grab("triggerModeIconID", 40)
@@ -414,7 +380,7 @@ def stop_during_wifi_join(c):
         c.start_console()
 
 
-SCENARIOS = [first_start, edit_profile, dot_run, line_mode, service_mode, calibration,
+SCENARIOS = [edit_profile, dot_run, line_mode, service_mode,
              settings_survive_restart, stop_during_wifi_join]
 
 

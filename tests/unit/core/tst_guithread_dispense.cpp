@@ -63,8 +63,9 @@ private slots:
     // "load2" (another profile), "line" (a line-mode profile), "repeat"
     // (runs 300 ms apart), "run" (the run button), "purge", "purged"
     // (released), "hold", "db9" (the input opens; not yet polled),
-    // "calibrate", "wait" (100 ms), "|" (the lines the board receives from
-    // here on are compared).
+    // "calibrate", "wait" (100 ms), "long" (a second's run), "reinit" (the
+    // write after start-up), "|" (the lines the board receives from here on
+    // are compared).
     void startsNeedTheShownValuesOnTheBoard_data()
     {
         QTest::addColumn<QString>("steps");
@@ -82,6 +83,7 @@ private slots:
         QTest::newRow("line press, then a hold") << "line,|,run,hold" << QList<QByteArray>{"P05:1000000\r", "x"};
         QTest::newRow("run as the DB9 input opens") << "load,db9,|,run" << QList<QByteArray>{};
         QTest::newRow("calibration while held") << "load,hold,|,calibrate" << QList<QByteArray>{};
+        QTest::newRow("start-up write during a run") << "long,run,|,reinit" << QList<QByteArray>{}; // waits for its end
     }
 
     void startsNeedTheShownValuesOnTheBoard()
@@ -101,6 +103,8 @@ private slots:
             {"normal", [&] { bench.board->setFaultMode(sim::BoardFault::None); }},
             {"load", [&] { gui->setProfileParams(4, 5, 1000, 50, 0, 0, 0, 100, 0, 0); }},
             {"load2", [&] { gui->setProfileParams(5, 7, 200, 60, 0, 0, 0, 100, 0, 0); }},
+            {"long", [&] { gui->setProfileParams(4, 200, 5000, 50, 0, 0, 0, 100, 0, 0); }}, // a second
+            {"reinit", [&] { gui->reinitParamList(); }},
             {"line", [&] { gui->setProfileParams(4, 2, 1000, 50, 0, 0, 0, 100, 1, 0); }},
             {"repeat", [&] { gui->setRunConfig(true, 300, false, 0, 0); }},
             {"run", [&] { gui->setRunButtonStatus(true); }},
@@ -116,20 +120,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(bench.lines(), lines, 4000);
         QTest::qWait(400);
         QCOMPARE(bench.lines(), lines);
-    }
-
-    // A board dispensing takes no values: the write after start-up waits.
-    void writeAfterStartUpWaitsForTheRun()
-    {
-        Bench bench;
-        QVERIFY(bench.up());
-        load(bench, 5000, 100); // half a second
-        bench.gui->setRunButtonStatus(true);
-        QTRY_VERIFY(bench.board->isDispensing());
-        bench.board->clearLog();
-        bench.gui->reinitParamList();
-        QTRY_VERIFY_WITH_TIMEOUT(!bench.lines().isEmpty(), 3000);
-        QVERIFY(!bench.board->isDispensing());
     }
 
     void cyclicModeRepeatsUntilPressedAgain()
