@@ -5,6 +5,7 @@
 #include "CommClientThread.h"
 #include "FuzzSupport.h"
 #include "Platform.h"
+#include "PushedProfile.h"
 #include "RemoteMessages.h"
 
 #include <QDirIterator>
@@ -95,8 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fuzzsupport::feature(uint32_t(remote::requestKind(cleaned)) * 7919u + uint32_t(qHash(reply.left(8))));
         if (reply != remote::uploadOkAnswer)
             continue;
-        // An accepted upload: "#n#profile" with n 1..50, stored as sent (in
-        // Latin-1, as every file is) and loadable by the profile screen.
+        // An accepted upload: "#n#profile" with n 1..50, stored as sent, or
+        // with its numbers beyond a limit at that limit (in Latin-1, as every
+        // file is), and loadable by the profile screen.
         uploaded = true;
         const QStringList fields = cleaned.split(QLatin1Char('#'));
         const int n = remote::profileNumber(fields.value(1));
@@ -104,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (n == 0 || !stored.open(QIODevice::ReadOnly))
             fuzzsupport::fail(QStringLiteral("accepted upload not stored"), input);
         const QByteArray bytes = stored.readAll();
-        if (bytes != fields.value(2).toLatin1())
+        QString expected;
+        if (!remote::pushedProfileProblem(fields.value(2), n, &expected).isEmpty() || bytes != expected.toLatin1())
             fuzzsupport::fail(QStringLiteral("accepted upload not stored as sent"), input);
         if (!QJsonDocument::fromJson(QString::fromLatin1(bytes).toUtf8()).isObject())
             fuzzsupport::fail(QStringLiteral("accepted upload stored as no profile object"), input);
