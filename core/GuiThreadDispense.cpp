@@ -8,11 +8,8 @@
 #include <QTimer>
 
 #include <cmath>
+#include <limits>
 #include <tuple>
-
-namespace {
-const qint64 maxProfileCount = 2147483647;
-}
 
 void GuiThread::intializeVariables(QString machine)
 {
@@ -191,7 +188,7 @@ void GuiThread::runStateSlot()
             transmitRunCommand();
             runClock.start();
             // The profile's count stops at the largest count a profile holds.
-            param.cycleCount = int(qMin<qint64>(qint64(param.cycleCount) + param.dispenseCycles, maxProfileCount));
+            param.cycleCount = int(qMin<qint64>(qint64(param.cycleCount) + param.dispenseCycles, std::numeric_limits<int>::max()));
             emit counterUpdated(param.cycleCount);
         }
         if (runDuration < 500.0f) {
